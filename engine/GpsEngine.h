@@ -1,0 +1,99 @@
+#pragma once
+// The central engine object: owns the current GPS state, the settings, the link flags and the
+// engine lock, and keeps the state current from the NMEA parser's working records.
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+
+#include "engine/GpsState.h"
+#include "engine/Settings.h"
+#include "platform/Clock.h"
+#include "platform/Prompter.h"
+
+namespace engine {
+
+// Receives the freshly refreshed state under the engine lock (the memory exchange publishes
+// through this). Must not wait for other locks.
+class StatePublisher {
+public:
+    virtual ~StatePublisher() = default;
+    virtual void publish(const GpsState& state) = 0;
+};
+
+// Start-up steps that belong to the layers above the engine (application directory, configuration
+// file). The engine calls them in their places in the start-up sequence.
+class StartupServices {
+public:
+    virtual ~StartupServices() = default;
+    virtual bool readApplicationDirectory(class GpsEngine& engine) = 0;
+    virtual bool readSettings(class GpsEngine& engine) = 0;
+};
+
+inline constexpr int kInvalidHandle = -1;
+
+class GpsEngine {
+public:
+    GpsEngine(platform::Clock& clock, platform::Prompter& prompter);
+    ~GpsEngine();
+    GpsEngine(const GpsEngine&) = delete;
+    GpsEngine& operator=(const GpsEngine&) = delete;
+
+    // Runs the start-up sequence; false when a step failed (its message has been shown).
+    bool start();
+
+    // The 200 ms state refresh: tries the engine lock without waiting; false when the lock was
+    // busy and the tick was skipped.
+    bool refresh();
+
+    // Clears the state when the port is closed (magnetic variation, units and inView stay).
+    void resetGpsState();
+
+    // One read of up to 1000 bytes from the port: takes the engine lock, notes the arrival and
+    // feeds the parser.
+    void receiveBytes(const uint8_t* bytes, size_t count);
+    // The feeding rule alone; the caller holds the engine lock.
+    void feedParser(const uint8_t* bytes, size_t count);
+
+    std::mutex& lock() { return engineLock_; }
+    platform::Clock& clock() { return clock_; }
+    platform::Prompter& prompter() { return prompter_; }
+
+    void setPublisher(StatePublisher* publisher) { publisher_ = publisher; }
+    void setStartupServices(StartupServices* services) { startupServices_ = services; }
+
+    // --- State (read under the engine lock) ---
+    GpsState state;
+    Settings settings;
+    int32_t settingsChanged = 0;
+
+    // --- Link status ---
+    int32_t autoConnecting = 0;
+    int32_t portOpen = 0;
+    int32_t commOk = 1;
+    int32_t dataSeen = 0;
+    int32_t reconnectCount = 0;
+    int32_t btStackUp = 1;
+    int32_t btPortInUse = 0;
+    int32_t externalPort = 0;
+    uint32_t lastDataTick = 0;
+    uint32_t staleTimeoutMs = 3000;
+    char16_t portName[kPortNameCapacity] = u"COM3:";
+    int portHandle = kInvalidHandle;
+
+    // --- Start-up values ---
+    float decimalYear = 0.0f;
+    char applicationDirectory[kPathCapacity] = "/";
+    char defaultWaypointDirectory[kPathCapacity] = "";
+
+private:
+    void initialiseFields();
+
+    platform::Clock& clock_;
+    platform::Prompter& prompter_;
+    std::mutex engineLock_;
+    StatePublisher* publisher_ = nullptr;
+    StartupServices* startupServices_ = nullptr;
+};
+
+} // namespace engine

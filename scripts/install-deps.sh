@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building and testing Corvane need.
+# As root it runs apt-get; otherwise it prints the command to run.
+set -euo pipefail
+packages=(
+    build-essential cmake ninja-build pkg-config
+    libgtest-dev libgmock-dev googletest libbenchmark-dev
+    clang libclang-rt-14-dev clang-format
+)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+if [ "$(id -u)" -eq 0 ]; then
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq "${missing[@]}"
+else
+    echo "Please run as root: apt-get install -y ${missing[*]}" >&2
+    exit 1
+fi

@@ -1,0 +1,8 @@
+#include "CliSupport.h"
+#include "Commands.h"
+
+namespace cvtool {
+
+int cmdSimulate(int, char**) { return usageError("this command is not available yet"); }
+
+} // namespace cvtool
