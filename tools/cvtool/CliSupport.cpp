@@ -28,3 +28,32 @@ void closeInput(std::FILE* file) {
 }
 
 } // namespace cvtool
+
+namespace cvtool {
+
+int forEachInputLine(std::FILE* in, const std::function<const char*(std::string_view line)>& handle) {
+    int status = 0;
+    long lineNumber = 0;
+    std::string line;
+    int c = 0;
+    while (c != EOF) {
+        line.clear();
+        while ((c = std::fgetc(in)) != EOF && c != '\n') line.push_back(static_cast<char>(c));
+        if (c == EOF && line.empty()) break;
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (const char* reason = handle(line)) {
+            std::fprintf(stderr, "cvtool: line %ld: %s\n", lineNumber, reason);
+            status = 1;
+        }
+    }
+    return status;
+}
+
+std::string tableDirectory(const char* dirArgument) {
+    std::string dir = (dirArgument != nullptr && dirArgument[0] != '\0') ? dirArgument : CORVANE_SHARE_DIR;
+    if (dir.back() != '/') dir.push_back('/');
+    return dir;
+}
+
+} // namespace cvtool

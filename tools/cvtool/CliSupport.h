@@ -16,3 +16,20 @@ std::FILE* openInput(const char* path);
 void closeInput(std::FILE* file);
 
 } // namespace cvtool
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace cvtool {
+
+// Bulk commands: calls handle for every input line (without its line end, CR LF or LF). handle
+// returns nullptr for a good line or a short reason for a malformed one, which is reported as
+// "cvtool: line N: <reason>" on stderr and skipped. Returns 0, or 1 when any line was malformed.
+int forEachInputLine(std::FILE* in, const std::function<const char*(std::string_view line)>& handle);
+
+// A directory argument with the trailing '/' the table readers expect; the installed share
+// directory when none was given.
+std::string tableDirectory(const char* dirArgument);
+
+} // namespace cvtool
