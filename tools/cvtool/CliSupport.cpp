@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
+#include <filesystem>
 
 namespace cvtool {
 
@@ -51,7 +52,15 @@ int forEachInputLine(std::FILE* in, const std::function<const char*(std::string_
 }
 
 std::string tableDirectory(const char* dirArgument) {
-    std::string dir = (dirArgument != nullptr && dirArgument[0] != '\0') ? dirArgument : CORVANE_SHARE_DIR;
+    std::string dir;
+    if (dirArgument != nullptr && dirArgument[0] != '\0') {
+        dir = dirArgument;
+    } else {
+        // Installed: the tables sit beside the program. In the build tree: the source's share/.
+        std::error_code ec;
+        auto self = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
+        dir = (!ec && std::filesystem::exists(self / "ellips.dat")) ? self.string() : CORVANE_SHARE_DIR;
+    }
     if (dir.back() != '/') dir.push_back('/');
     return dir;
 }

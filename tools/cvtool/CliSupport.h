@@ -28,8 +28,8 @@ namespace cvtool {
 // "cvtool: line N: <reason>" on stderr and skipped. Returns 0, or 1 when any line was malformed.
 int forEachInputLine(std::FILE* in, const std::function<const char*(std::string_view line)>& handle);
 
-// A directory argument with the trailing '/' the table readers expect; the installed share
-// directory when none was given.
+// A directory argument with the trailing '/' the table readers expect. Without one: the
+// program's own directory when the tables are installed beside it, else the source tree's share/.
 std::string tableDirectory(const char* dirArgument);
 
 } // namespace cvtool
