@@ -1,8 +1,209 @@
+// cvtool simulate: a simulated receiver writing NMEA in real time to stdout or a pseudo-terminal.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
 #include "CliSupport.h"
 #include "Commands.h"
+#include "engine/NmeaSimulator.h"
 
 namespace cvtool {
 
-int cmdSimulate(int, char**) { return usageError("this command is not available yet"); }
+namespace {
+
+struct SimulateOptions {
+    engine::SimulatorConfig config;
+    double seconds = 0; // 0 = until killed
+    bool pty = false;
+    bool fast = false;
+};
+
+bool parseNumber(const char* text, double low, double high, double& value) {
+    char* end = nullptr;
+    errno = 0;
+    double v = std::strtod(text, &end);
+    if (end == text || *end != '\0' || errno != 0 || !std::isfinite(v) || v < low || v > high)
+        return false;
+    value = v;
+    return true;
+}
+
+bool parseStart(const char* text, double& latitude, double& longitude) {
+    const char* comma = std::strchr(text, ',');
+    if (comma == nullptr) return false;
+    char lat[64];
+    size_t n = static_cast<size_t>(comma - text);
+    if (n == 0 || n >= sizeof lat) return false;
+    std::memcpy(lat, text, n);
+    lat[n] = '\0';
+    // The route's east-west scale breaks down near the poles.
+    return parseNumber(lat, -85.0, 85.0, latitude) &&
+           parseNumber(comma + 1, -180.0, 180.0, longitude);
+}
+
+// Returns kExitUsage after printing the message, or 0 when the options are good.
+int parseOptions(int argc, char** argv, SimulateOptions& o) {
+    for (int i = 0; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (std::strcmp(arg, "--pty") == 0) {
+            o.pty = true;
+            continue;
+        }
+        if (std::strcmp(arg, "--fast") == 0) {
+            o.fast = true;
+            continue;
+        }
+        const char* names[] = {"--rate", "--start", "--speed", "--seconds", "--seed"};
+        const char* value = nullptr;
+        const char* name = nullptr;
+        for (const char* candidate : names) {
+            size_t len = std::strlen(candidate);
+            if (std::strcmp(arg, candidate) == 0) {
+                if (i + 1 >= argc) return usageError("simulate: %s needs a value", candidate);
+                name = candidate;
+                value = argv[++i];
+            } else if (std::strncmp(arg, candidate, len) == 0 && arg[len] == '=') {
+                name = candidate;
+                value = arg + len + 1;
+            }
+        }
+        if (name == nullptr) return usageError("simulate: unknown option '%s'", arg);
+        double number = 0;
+        bool ok = true;
+        if (std::strcmp(name, "--rate") == 0) {
+            ok = parseNumber(value, 0.1, 20.0, o.config.rateHz);
+        } else if (std::strcmp(name, "--start") == 0) {
+            ok = parseStart(value, o.config.latitude, o.config.longitude);
+        } else if (std::strcmp(name, "--speed") == 0) {
+            ok = parseNumber(value, 0.0, 100.0, o.config.speedMps);
+        } else if (std::strcmp(name, "--seconds") == 0) {
+            ok = parseNumber(value, 0.0, 1e9, o.seconds) && o.seconds > 0;
+        } else {
+            ok = parseNumber(value, 0.0, 4e9, number) && number == std::floor(number);
+            o.config.seed = static_cast<uint64_t>(number);
+        }
+        if (!ok) {
+            const char* expected = std::strcmp(name, "--rate") == 0    ? "a rate from 0.1 to 20 Hz"
+                                   : std::strcmp(name, "--start") == 0 ? "LAT,LON in degrees"
+                                   : std::strcmp(name, "--speed") == 0
+                                       ? "metres per second, 0 to 100"
+                                   : std::strcmp(name, "--seconds") == 0 ? "a positive number"
+                                                                         : "a whole number";
+            return usageError("simulate: bad value '%s' for %s (expected %s)", value, name,
+                              expected);
+        }
+    }
+    return 0;
+}
+
+// Where the sentences go. A pipe whose reader has gone ends the run; a pseudo-terminal that
+// nobody reads, or whose reader lags, loses sentences as a serial line would.
+class Output {
+  public:
+    bool openStdout() {
+        fd_ = STDOUT_FILENO;
+        return true;
+    }
+
+    bool openPty() {
+        fd_ = posix_openpt(O_RDWR | O_NOCTTY);
+        char path[128];
+        if (fd_ < 0 || grantpt(fd_) != 0 || unlockpt(fd_) != 0 ||
+            ptsname_r(fd_, path, sizeof path) != 0) {
+            usageError("simulate: cannot create a pseudo-terminal: %s", std::strerror(errno));
+            return false;
+        }
+        // Raw line settings, so a reader gets the bytes as sent (CR LF intact, no echo).
+        termios tio{};
+        if (tcgetattr(fd_, &tio) == 0) {
+            cfmakeraw(&tio);
+            tcsetattr(fd_, TCSANOW, &tio);
+        }
+        fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) | O_NONBLOCK);
+        isPty_ = true;
+        std::printf("%s\n", path);
+        std::fflush(stdout);
+        return true;
+    }
+
+    // False when the run should end: the reader went away (quietly) or writing failed.
+    bool write(const char* data, size_t size, bool waitForRoom) {
+        while (size > 0) {
+            ssize_t n = ::write(fd_, data, size);
+            if (n >= 0) {
+                data += n;
+                size -= static_cast<size_t>(n);
+                continue;
+            }
+            if (errno == EINTR) continue;
+            if (isPty_ && errno == EAGAIN && waitForRoom) {
+                pollfd p{fd_, POLLOUT, 0};
+                poll(&p, 1, 1000);
+                continue;
+            }
+            if (isPty_ && (errno == EAGAIN || errno == EIO)) return true; // nobody reading
+            if (errno == EPIPE) return false;
+            std::fprintf(stderr, "cvtool: simulate: write failed: %s\n", std::strerror(errno));
+            failed_ = true;
+            return false;
+        }
+        return true;
+    }
+
+    bool failed() const { return failed_; }
+
+  private:
+    int fd_ = -1;
+    bool isPty_ = false;
+    bool failed_ = false;
+};
+
+void sleepUntil(const timespec& start, int64_t offsetMs) {
+    timespec t = start;
+    t.tv_sec += static_cast<time_t>(offsetMs / 1000);
+    t.tv_nsec += static_cast<long>(offsetMs % 1000) * 1000000L;
+    if (t.tv_nsec >= 1000000000L) {
+        t.tv_sec += 1;
+        t.tv_nsec -= 1000000000L;
+    }
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, nullptr) == EINTR) {
+    }
+}
+
+} // namespace
+
+int cmdSimulate(int argc, char** argv) {
+    SimulateOptions options;
+    if (int status = parseOptions(argc, argv, options); status != 0) return status;
+    options.config.startUtcSeconds = static_cast<int64_t>(std::time(nullptr));
+
+    // A reader that goes away shows up as EPIPE from write(), which ends the run quietly.
+    signal(SIGPIPE, SIG_IGN);
+    Output output;
+    if (!(options.pty ? output.openPty() : output.openStdout())) return 1;
+
+    const engine::NmeaSimulator simulator(options.config);
+    const int64_t limitMs = std::llround(options.seconds * 1000.0);
+    timespec start{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    char buffer[engine::kMaxEpochBytes];
+    for (uint64_t index = 0;; ++index) {
+        const int64_t offsetMs = simulator.epochMs(index);
+        if (limitMs > 0 && offsetMs >= limitMs) break;
+        if (!options.fast) sleepUntil(start, offsetMs);
+        size_t size = simulator.writeEpoch(index, buffer, sizeof buffer);
+        if (!output.write(buffer, size, options.fast)) break;
+    }
+    return output.failed() ? 1 : 0;
+}
 
 } // namespace cvtool

@@ -17,7 +17,7 @@ struct Command {
 constexpr Command kCommands[] = {
     {"nmea", cvtool::cmdNmea, "nmea [--ini FILE] [FILE|-]    decode NMEA through the engine, one JSON object per sentence"},
     {"simulate", cvtool::cmdSimulate,
-     "simulate [--rate HZ] [--start LAT,LON] [--speed MPS] [--seconds N] [--pty]    simulated receiver"},
+     "simulate [--rate HZ] [--start LAT,LON] [--speed MPS] [--seconds N] [--seed N] [--pty] [--fast]    simulated receiver (--fast: no real-time pacing)"},
     {"watch", cvtool::cmdWatch, "watch [FILE|-]    live view of the GPS state of an NMEA stream"},
     {"geo", cvtool::cmdGeo, "geo datums|shift|utm|wmm|nav|format ...    geodesy in bulk, one record per line"},
     {"ini", cvtool::cmdIni, "ini DIR    read DIR/cv.ini as the program does and print the file it writes"},
