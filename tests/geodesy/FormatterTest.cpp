@@ -1,0 +1,211 @@
+#include "geodesy/Formatter.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "geodesy/DatumTable.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+using namespace geodesy;
+
+std::u16string text(const char16_t* s) {
+    return std::u16string(s);
+}
+
+const DatumTable& tables() {
+    static DatumTable table;
+    static bool loaded = [] {
+        std::string dir = testsupport::sourcePath("share/");
+        return table.loadEllipsoids(dir.c_str()) == 0 && table.loadDatums(dir.c_str()) == 0;
+    }();
+    EXPECT_TRUE(loaded);
+    return table;
+}
+
+std::u16string distance(int32_t units, double metres) {
+    char16_t buffer[32] = u"untouched";
+    EXPECT_TRUE(formatDistance(units, buffer, metres));
+    return text(buffer);
+}
+
+std::u16string speed(int32_t units, float mph) {
+    char16_t buffer[32] = u"untouched";
+    EXPECT_TRUE(formatSpeed(units, mph, buffer));
+    return text(buffer);
+}
+
+TEST(FormatDistance, SwitchesToTheLargerUnitAtItsThreshold) {
+    EXPECT_EQ(distance(Metric, 999.9), u" 999.9 m");
+    EXPECT_EQ(distance(Meters, 1000.0), u" 1.00 km");
+    EXPECT_EQ(distance(Statute, 3047.9), u" 9999.7 ft");
+    EXPECT_EQ(distance(Feet, 3048.0), u" 1.89 mi");
+    EXPECT_EQ(distance(Nautical, 1852.0), u" 1.0 nm");
+    EXPECT_EQ(distance(7, 5.0), u" 5.0 m");
+}
+
+TEST(FormatDistance, NegativeDistancesKeepTheirSign) {
+    EXPECT_EQ(distance(Metric, -1500.0), u"-1.50 km");
+    EXPECT_EQ(distance(Statute, -3048.0), u"-1.89 mi");
+    EXPECT_EQ(distance(Metric, -999.9), u"-999.9 m");
+}
+
+TEST(FormatDistance, SmallBufferIsRefusedAndLeftAlone) {
+    char16_t buffer[11] = u"untouched";
+    EXPECT_FALSE(formatDistance(Metric, std::span<char16_t>(buffer, 11), 5.0));
+    EXPECT_EQ(text(buffer), u"untouched");
+    char16_t exact[12];
+    EXPECT_TRUE(formatDistance(Metric, exact, 5.0));
+    EXPECT_EQ(text(exact), u" 5.0 m");
+}
+
+TEST(FormatSpeed, LowVelocityInEveryUnitSystem) {
+    for (int32_t units : {Statute, Metric, Nautical, Feet, Meters})
+        EXPECT_EQ(speed(units, 0.49f), u"Low Vel") << units;
+    EXPECT_EQ(speed(Metric, 0.5f), u" 0.8 km/h");
+    EXPECT_EQ(speed(Nautical, 10.0f), u" 8.7 knt");
+    EXPECT_EQ(speed(Feet, 10.0f), u" 10.0 mph");
+    EXPECT_EQ(speed(9, 10.0f), u"untouched");
+
+    char16_t small[19] = u"untouched";
+    EXPECT_FALSE(formatSpeed(Metric, 10.0f, small));
+    EXPECT_EQ(text(small), u"untouched");
+}
+
+struct Display {
+    std::u16string position;
+    std::u16string altitude;
+};
+
+Display display(int32_t format, int32_t units, double lat, double lon, double alt,
+                const char* datum = "WGE") {
+    char16_t position[kPositionTextSize] = u"untouched";
+    char16_t altitude[kAltitudeTextSize] = {};
+    formatPositionForDisplay({units, format, datum}, tables(), lat, lon, alt, position, altitude);
+    return {text(position), text(altitude)};
+}
+
+TEST(FormatPositionForDisplay, EachCoordinateFormat) {
+    EXPECT_EQ(display(FormatDD, Metric, 45.5, -0.25, 0).position, u"N  45.5000000 W  0.2500000");
+    EXPECT_EQ(display(FormatDM, Metric, -45.5, 10.75, 0).position,
+              u"S 45 30.00000' E 10 45.00000'");
+    EXPECT_EQ(display(FormatDMS, Metric, 12.5, -0.25, 0).position,
+              u"N 12 30' 0.00\" W 0 15' 0.00\"");
+    EXPECT_EQ(display(FormatUTM, Metric, 0, 3, 0).position, u"Zn 31N N 0.00 E 500000.00");
+    EXPECT_EQ(display(7, Metric, 0, 3, 0).position, u"untouched");
+}
+
+TEST(FormatPositionForDisplay, NoRoundingCarryIntoTheNextUnit) {
+    double almostMinute = 10.0 + 59.9999999999 / 60.0;
+    EXPECT_EQ(display(FormatDM, Metric, almostMinute, 0, 0).position.substr(0, 14),
+              u"N 10 60.00000'");
+    double almostSecond = 10.0 + 59.0 / 60.0 + 59.9999999 / 3600.0;
+    EXPECT_EQ(display(FormatDMS, Metric, almostSecond, 0, 0).position.substr(0, 15),
+              u"N 10 59' 60.00\"");
+}
+
+TEST(FormatPositionForDisplay, AltitudeInMetresOrFeet) {
+    EXPECT_EQ(display(FormatDD, Metric, 0, 0, 100).altitude, u" 100.0 m");
+    EXPECT_EQ(display(FormatDD, Meters, 0, 0, -2).altitude, u"-2.0 m");
+    for (int32_t units : {Statute, Nautical, Feet})
+        EXPECT_EQ(display(FormatDD, units, 0, 0, 100).altitude, u" 328.1 ft");
+}
+
+TEST(FormatPositionLocalDatum, OtherDatumsShiftPositionAndHeight) {
+    auto wgs = display(FormatDD, Metric, 9.0, 38.7, 2000);
+    auto unknown = display(FormatDD, Metric, 9.0, 38.7, 2000, "NOPE");
+    EXPECT_EQ(unknown.position, wgs.position);
+    EXPECT_EQ(unknown.altitude, wgs.altitude);
+    EXPECT_EQ(display(FormatDD, Metric, 9.0, 38.7, 2000, " wge ").position, wgs.position);
+
+    auto local = display(FormatDD, Metric, 9.0, 38.7, 2000, "ADI-M");
+    EXPECT_NE(local.position, wgs.position);
+    EXPECT_NE(local.altitude, wgs.altitude);
+
+    // The raw texts are the shift's own result in degrees.
+    int index = 0;
+    ASSERT_EQ(tables().findDatum("ADI-M", index), 0u);
+    double lat = 0, lon = 0, h = 0;
+    ASSERT_EQ(tables().shiftFromWgs84(9.0 / kDegreesPerRadian, 38.7 / kDegreesPerRadian, 2000,
+                                      index, lat, lon, h),
+              0u);
+    char la[kOutputTextSize], lo[kOutputTextSize], alt[kOutputTextSize];
+    formatPositionRaw({Meters, FormatDMS, "ADI-M"}, tables(), 9.0, 38.7, 2000, la, lo, alt);
+    char expected[kOutputTextSize];
+    std::snprintf(expected, sizeof expected, "%.7f", lat * kDegreesPerRadian);
+    EXPECT_STREQ(la, expected);
+    std::snprintf(expected, sizeof expected, "%.7f", lon * kDegreesPerRadian);
+    EXPECT_STREQ(lo, expected);
+    std::snprintf(expected, sizeof expected, "%.1f", h);
+    EXPECT_STREQ(alt, expected);
+}
+
+TEST(FormatPositionRaw, SignedDegreesWhateverTheFormat) {
+    char la[kOutputTextSize], lo[kOutputTextSize], alt[kOutputTextSize];
+    formatPositionRaw({Statute, FormatUTM, "WGE"}, tables(), -45.5, -0.25, 100, la, lo, alt);
+    EXPECT_STREQ(la, "-45.5000000");
+    EXPECT_STREQ(lo, "-0.2500000");
+    EXPECT_STREQ(alt, "328.1");
+}
+
+struct Output {
+    std::string zone, first, second, altitude;
+};
+
+Output output(int32_t format, int spaced, double lat, double lon, double alt) {
+    char zone[kOutputTextSize] = "x", first[kOutputTextSize] = "x", second[kOutputTextSize] = "x",
+         altitude[kOutputTextSize] = "x";
+    formatPositionForOutput({Metric, format, "WGE"}, tables(), spaced, lat, lon, alt, zone, first,
+                            second, altitude);
+    return {zone, first, second, altitude};
+}
+
+TEST(FormatPositionForOutput, SpacedStyle) {
+    Output dm = output(FormatDM, 1, -45.5, 10.75, 12.34);
+    EXPECT_EQ(dm.zone, "");
+    EXPECT_EQ(dm.first, "S 45 30.00000'");
+    EXPECT_EQ(dm.second, "E 10 45.00000'");
+    EXPECT_EQ(dm.altitude, "12.3 m");
+    EXPECT_EQ(output(FormatDMS, 1, 1, -0.25, 0).second, "W 0 15' 0.00\"");
+    EXPECT_EQ(output(FormatDD, 1, 1, -0.25, 0).second, "W 0.2500000");
+    Output utm = output(FormatUTM, 1, 0, 3, 0);
+    EXPECT_EQ(utm.zone, "31N");
+    EXPECT_EQ(utm.first, "Zn 31N 500000.00 E");
+    EXPECT_EQ(utm.second, "Zn 31N 0.00 N");
+}
+
+TEST(FormatPositionForOutput, StarStyle) {
+    Output utm = output(FormatUTM, 0, 0, 3, 100);
+    EXPECT_EQ(utm.zone, "31N*");
+    EXPECT_EQ(utm.first, "500000.00*E");
+    EXPECT_EQ(utm.second, "0.00*N");
+    EXPECT_EQ(utm.altitude, "100.0*m");
+    EXPECT_EQ(output(FormatDM, 0, -45.5, 0, 0).first, "S*45*30.00000");
+    EXPECT_EQ(output(FormatDMS, 0, 0, -0.25, 0).second, "W*0*15*0.00");
+    EXPECT_EQ(output(FormatDD, 0, 45.5, 0, 0).first, "N*45.5000000");
+    Output unknown = output(9, 0, 45.5, 0, 0);
+    EXPECT_EQ(unknown.first, "");
+    EXPECT_EQ(unknown.second, "");
+}
+
+TEST(PositionFormatters, NonFiniteCoordinatesAndTinyBuffers) {
+    for (int32_t format : {FormatDD, FormatDM, FormatDMS, FormatUTM}) {
+        for (double bad : {double(NAN), double(INFINITY), -double(INFINITY), 1e300}) {
+            Display d = display(format, Statute, bad, bad, bad, "ADI-M");
+            EXPECT_FALSE(d.altitude.empty());
+            output(format, format % 2, bad, -bad, bad);
+        }
+    }
+    char16_t position[4], altitude[1];
+    formatPositionForDisplay({Metric, FormatDMS, "WGE"}, tables(), -45.5, 0, 0, position, altitude);
+    EXPECT_EQ(text(position), u"S 4");
+    EXPECT_EQ(altitude[0], u'\0');
+    std::span<char> none;
+    formatPositionForOutput({Metric, FormatUTM, "WGE"}, tables(), 0, 0, 3, 0, none, none, none,
+                            none);
+}
+
+} // namespace

@@ -1,0 +1,243 @@
+#include "geodesy/MagneticModel.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "support/TestSupport.h"
+
+namespace {
+
+using geodesy::HeadingInputs;
+using geodesy::MagneticField;
+using geodesy::MagneticModel;
+
+std::string shareDirectory() {
+    return testsupport::sourcePath("share/");
+}
+
+// Loads WMM.COF from dir into model; the directory buffer is the loader's to overwrite.
+bool load(MagneticModel& model, const std::string& dir, char (&buffer)[512]) {
+    std::snprintf(buffer, sizeof buffer, "%s", dir.c_str());
+    return model.loadMagneticModel(buffer, sizeof buffer, 12);
+}
+
+bool load(MagneticModel& model, const std::string& dir) {
+    char buffer[512];
+    return load(model, dir, buffer);
+}
+
+// The shipped coefficients with another epoch line.
+std::string withEpoch(const std::string& epochLine) {
+    std::string cof = testsupport::readFile(shareDirectory() + "WMM.COF");
+    return epochLine + cof.substr(cof.find('\n'));
+}
+
+struct Published {
+    float year, altitudeKm, latitude, longitude, declination;
+};
+
+// The WMM2025 report's test values (declination to 0.01 degree).
+constexpr Published kWmm2025[] = {
+    {2025.0f, 0, 80, 0, 1.28f},   {2025.0f, 0, 0, 120, -0.16f},   {2025.0f, 0, -80, 240, 68.78f},
+    {2025.0f, 100, 80, 0, 0.85f}, {2025.0f, 100, 0, 120, -0.15f}, {2025.0f, 100, -80, 240, 68.21f},
+    {2027.5f, 0, 80, 0, 2.59f},   {2027.5f, 0, 0, 120, -0.24f},   {2027.5f, 0, -80, 240, 68.49f},
+    {2027.5f, 100, 80, 0, 2.16f}, {2027.5f, 100, 0, 120, -0.23f}, {2027.5f, 100, -80, 240, 67.93f},
+};
+
+TEST(MagneticModelSynthesis, MatchesThePublishedWmm2025TestValues) {
+    MagneticModel model;
+    ASSERT_TRUE(load(model, shareDirectory()));
+    EXPECT_FLOAT_EQ(model.epoch(), 2025.0f);
+    EXPECT_STREQ(model.modelName(), "WMM-2025");
+    for (const auto& p : kWmm2025) {
+        float declination = 0;
+        ASSERT_TRUE(
+            model.declinationAt(p.altitudeKm, p.latitude, p.longitude, p.year, declination));
+        // Printed to 0.01; single precision adds a few thousandths.
+        EXPECT_NEAR(declination, p.declination, 0.01)
+            << p.year << " " << p.altitudeKm << " " << p.latitude << " " << p.longitude;
+    }
+}
+
+TEST(MagneticModelSynthesis, RememberedInputsGiveTheSameFieldAsAFreshModel) {
+    MagneticModel busy;
+    ASSERT_TRUE(load(busy, shareDirectory()));
+    MagneticField f;
+    // Visit other places and years first, changing one input at a time.
+    ASSERT_TRUE(busy.computeMagneticField(0, 45, 10, 2026.0f, f));
+    ASSERT_TRUE(busy.computeMagneticField(0, 45, -70, 2026.0f, f));
+    ASSERT_TRUE(busy.computeMagneticField(3, 45, -70, 2026.0f, f));
+    ASSERT_TRUE(busy.computeMagneticField(3, -20, -70, 2028.0f, f));
+    MagneticField again;
+    ASSERT_TRUE(busy.computeMagneticField(3, -20, 10, 2028.0f, again));
+
+    MagneticModel fresh;
+    ASSERT_TRUE(load(fresh, shareDirectory()));
+    MagneticField expected;
+    ASSERT_TRUE(fresh.computeMagneticField(3, -20, 10, 2028.0f, expected));
+    EXPECT_EQ(again.declination, expected.declination);
+    EXPECT_EQ(again.inclination, expected.inclination);
+    EXPECT_EQ(again.totalIntensity, expected.totalIntensity);
+}
+
+TEST(MagneticModelSynthesis, GridVariationOnlyFrom55Degrees) {
+    MagneticModel model;
+    ASSERT_TRUE(load(model, shareDirectory()));
+    MagneticField f;
+    ASSERT_TRUE(model.computeMagneticField(0, 54.9f, 20, 2026.0f, f));
+    EXPECT_EQ(f.gridVariation, -999.0f);
+    ASSERT_TRUE(model.computeMagneticField(0, 60, 20, 2026.0f, f));
+    EXPECT_FLOAT_EQ(f.gridVariation, f.declination - 20);
+    ASSERT_TRUE(model.computeMagneticField(0, -80, 240, 2026.0f, f));
+    EXPECT_FLOAT_EQ(f.gridVariation, f.declination + 240 - 360); // brought into -180..180
+    ASSERT_TRUE(model.computeMagneticField(0, 70, -30, 2026.0f, f));
+    EXPECT_FLOAT_EQ(f.gridVariation, f.declination + 30);
+}
+
+TEST(MagneticModelSynthesis, GeographicPolesAndBadCoordinatesDoNotFail) {
+    MagneticModel model;
+    ASSERT_TRUE(load(model, shareDirectory()));
+    MagneticField f;
+    ASSERT_TRUE(model.computeMagneticField(0, 90, 0, 2026.0f, f));
+    EXPECT_TRUE(std::isfinite(f.declination));
+    EXPECT_GT(f.totalIntensity, 50000.0f);
+    ASSERT_TRUE(model.computeMagneticField(0, -90, 0, 2026.0f, f));
+    EXPECT_TRUE(std::isfinite(f.declination));
+
+    // Not a number or infinite: an answer (not a crash or a hang), and the model still works.
+    EXPECT_TRUE(model.computeMagneticField(0, NAN, 10, 2026.0f, f));
+    EXPECT_TRUE(model.computeMagneticField(INFINITY, 10, -INFINITY, 2026.0f, f));
+    EXPECT_FALSE(model.computeMagneticField(0, 10, 10, NAN, f));
+    float declination = 0;
+    ASSERT_TRUE(model.declinationAt(0, 80, 0, 2025.0f, declination));
+    EXPECT_NEAR(declination, 1.28f, 0.01f);
+}
+
+TEST(MagneticModelValidity, FiveYearsFromTheEpochByTheClockMonth) {
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.file("WMM.COF"), withEpoch("    2010.0            WMM-2010"));
+    struct Case {
+        uint16_t year, month;
+        bool ok;
+    };
+    for (Case c : {Case{2014, 12, true}, Case{2015, 1, false}, Case{2009, 12, true},
+                   Case{2009, 11, false}}) {
+        MagneticModel model;
+        ASSERT_TRUE(load(model, dir.path()));
+        platform::SystemTime t;
+        t.wYear = c.year;
+        t.wMonth = c.month;
+        MagneticField f;
+        EXPECT_EQ(model.computeMagneticField(0, 45, 10, geodesy::decimalYear(t), f), c.ok)
+            << c.year << "-" << c.month;
+    }
+}
+
+TEST(MagneticModelValidity, AYearOutsideTheModelFailsEvenAfterASuccess) {
+    MagneticModel model;
+    ASSERT_TRUE(load(model, shareDirectory()));
+    MagneticField f;
+    ASSERT_TRUE(model.computeMagneticField(0, 45, 10, 2026.0f, f));
+    EXPECT_FALSE(model.computeMagneticField(0, 45, 10, 2031.0f, f));
+}
+
+TEST(MagneticModelFile, MissingFileOverwritesTheDirectoryBuffer) {
+    testsupport::TempDir dir;
+    MagneticModel model;
+    char buffer[512];
+    EXPECT_FALSE(load(model, dir.path(), buffer));
+    EXPECT_STREQ(buffer, "File Open Error");
+    MagneticField f;
+    EXPECT_FALSE(model.computeMagneticField(0, 0, 0, 2026.0f, f));
+
+    // A buffer too small for the text gets as much of it as fits.
+    char small[5] = "/x/";
+    EXPECT_FALSE(model.loadMagneticModel(small, sizeof small, 12));
+    EXPECT_STREQ(small, "File");
+}
+
+TEST(MagneticModelFile, EndMarkerIsOptional) {
+    std::string cof = testsupport::readFile(shareDirectory() + "WMM.COF");
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.file("WMM.COF"), cof.substr(0, cof.find("9999")));
+    MagneticModel shortened, shipped;
+    ASSERT_TRUE(load(shortened, dir.path()));
+    ASSERT_TRUE(load(shipped, shareDirectory()));
+    MagneticField a, b;
+    ASSERT_TRUE(shortened.computeMagneticField(0, 30, 30, 2026.0f, a));
+    ASSERT_TRUE(shipped.computeMagneticField(0, 30, 30, 2026.0f, b));
+    EXPECT_EQ(a.declination, b.declination);
+}
+
+TEST(MagneticModelFile, MalformedFilesAreReadSafely) {
+    testsupport::TempDir dir;
+    MagneticModel model;
+    testsupport::writeFile(dir.file("WMM.COF"), "");
+    EXPECT_FALSE(load(model, dir.path())); // no epoch line: no model
+
+    static constexpr char kBinary[] = "\x01\xff\x00\x80 1 0\n";
+    // Out-of-range degrees and orders, short lines, binary bytes and a 100-character name.
+    std::string bad = "2025.0 " + std::string(100, 'N') + "\n" +
+                      "13 0 1 2 3 4\n-1 0 1 2 3 4\n1 -1 1 2 3 4\n12 13 1 2 3 4\n1 1 5\n" +
+                      std::string(kBinary, sizeof kBinary - 1) +
+                      "1  0  -29351.8       0.0      12.0       0.0\n" + std::string(300, '7') +
+                      "\n";
+    testsupport::writeFile(dir.file("WMM.COF"), bad);
+    ASSERT_TRUE(load(model, dir.path()));
+    EXPECT_EQ(std::strlen(model.modelName()), 19u);
+    MagneticField f;
+    ASSERT_TRUE(model.computeMagneticField(0, 45, 10, 2025.5f, f));
+    // Only the axial dipole term was taken: the field points to true north.
+    EXPECT_NEAR(f.declination, 0.0f, 1e-4f);
+}
+
+TEST(HeadingCorrection, EachHeadingReference) {
+    MagneticModel model;
+    ASSERT_TRUE(load(model, shareDirectory()));
+    platform::RecordingPrompter prompter;
+    HeadingInputs in;
+    in.heading = 'A';
+    in.magVar = 3.5f;
+    in.magVarDir = 'W';
+    EXPECT_DOUBLE_EQ(model.headingCorrection(in, prompter), 3.5);
+    in.magVarDir = 'E';
+    EXPECT_DOUBLE_EQ(model.headingCorrection(in, prompter), -3.5);
+    in.magVarDir = 0;
+    EXPECT_DOUBLE_EQ(model.headingCorrection(in, prompter), 3.5);
+
+    in.heading = 'M';
+    in.userDeclination = 12.3f;
+    EXPECT_NEAR(model.headingCorrection(in, prompter), -12.3, 1e-6);
+
+    in.heading = 'T';
+    EXPECT_EQ(model.headingCorrection(in, prompter), 0.0);
+    in.heading = 'x';
+    EXPECT_EQ(model.headingCorrection(in, prompter), 0.0);
+
+    in.heading = 'W';
+    in.decimalYear = 2025.0f;
+    in.latitude = 80;
+    in.longitude = 0;
+    in.altitude = 100000.0; // metres: 100 km
+    EXPECT_NEAR(model.headingCorrection(in, prompter), -0.85, 0.01);
+    EXPECT_TRUE(prompter.messages().empty());
+}
+
+TEST(HeadingCorrection, RefusedModelShowsItsMessageAndGivesZero) {
+    MagneticModel model;
+    ASSERT_TRUE(load(model, shareDirectory()));
+    platform::RecordingPrompter prompter;
+    HeadingInputs in;
+    in.heading = 'W';
+    in.decimalYear = 2024.9f;
+    EXPECT_EQ(model.headingCorrection(in, prompter), 0.0);
+    ASSERT_EQ(prompter.messages().size(), 1u);
+    EXPECT_EQ(prompter.messages()[0],
+              "WMM.COF File outdated for WMM2K Calculations or incorrect system time. Please "
+              "update the file or set time.");
+}
+
+} // namespace
