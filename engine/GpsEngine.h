@@ -31,6 +31,8 @@ public:
 };
 
 inline constexpr int kInvalidHandle = -1;
+// Start-up and resetGpsState clear satellite slots 0 to this one.
+inline constexpr int kResetSatelliteSlots = 38;
 
 class GpsEngine {
 public:
@@ -45,6 +47,9 @@ public:
     // The 200 ms state refresh: tries the engine lock without waiting; false when the lock was
     // busy and the tick was skipped.
     bool refresh();
+    // The refresh's work alone (the five record copies, then publication); the caller holds the
+    // engine lock.
+    void refreshLocked();
 
     // Clears the state when the port is closed (magnetic variation, units and inView stay).
     void resetGpsState();

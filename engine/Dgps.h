@@ -1,0 +1,92 @@
+#pragma once
+// DGPS: the NMEA 0183 sentence parser. One instance per process, all storage fixed and
+// module-level: a 1000-byte receive ring, a 5000-byte raw log, a 256-byte sentence buffer and the
+// working records, which have exactly the layout of the parts of GpsState. Every entry point is
+// called with the engine lock held; the module takes no lock of its own and never allocates.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/GpsState.h"
+
+namespace platform {
+class Clock;
+}
+
+namespace dgps {
+
+inline constexpr int kRingSize = 1000;
+inline constexpr int kRawLogSize = 5000;
+inline constexpr int kSentenceSize = 256;
+inline constexpr int kFieldSize = 50;
+inline constexpr int kSbasSlots = 4;
+
+// Results of putBytes.
+inline constexpr int kPutAllStored = 5;
+inline constexpr int kPutRingFull = 6;
+
+// Results of readField.
+inline constexpr int kFieldComma = 0;   // field ended with ','
+inline constexpr int kFieldStar = 1;    // field ended with '*'
+inline constexpr int kFieldEnd = 2;     // end of the sentence text
+inline constexpr int kFieldTooLong = 3; // cut to 49 characters
+
+// Staleness limits of the working records, in milliseconds.
+inline constexpr uint32_t kPositionAgeLimitMs = 2500;
+inline constexpr uint32_t kMotionAgeLimitMs = 2500;
+inline constexpr uint32_t kDopAgeLimitMs = 8000;
+inline constexpr uint32_t kSatelliteAgeLimitMs = 8000;
+// A $GPGSV cycle cleans up satellites that left the view at most this often.
+inline constexpr uint32_t kSatelliteCleanupIntervalMs = 5000;
+
+inline constexpr double kKnotsToMph = 1.150779;
+
+enum class SentenceKind { Gga, Vtg, Gsa, Gsv, Rmc };
+
+// The identifier as it appears in the sentence, e.g. "$GPGGA".
+const char* sentenceIdentifier(SentenceKind kind);
+
+// The parser takes every tick (parse tick, staleness, copy ages) from this clock. The engine
+// attaches its clock; without one every tick reads 0.
+void attachClock(platform::Clock* clock);
+platform::Clock* attachedClock();
+
+// Called after one of the five decoders accepted a sentence (a $GPRMC only when valid), with the
+// NUL-terminated sentence text. For tools that follow the stream sentence by sentence.
+using SentenceObserver = void (*)(void* context, SentenceKind kind, const char* sentence);
+void setSentenceObserver(SentenceObserver observer, void* context);
+
+// Appends bytes to the raw log and the ring until all are stored (kPutAllStored) or the ring is
+// full (kPutRingFull; the byte that did not fit is neither logged nor stored).
+int putBytes(const uint8_t* bytes, size_t count);
+
+// Drains the ring through the framer, decodes every completed sentence, then applies the
+// staleness rules. Returns the last byte taken from the ring (0 when the ring was empty).
+int runFramer();
+
+// Whole-record copies for the state refresh. The results are the ages of the records in ms.
+uint32_t copyPosition(engine::PositionRecord& out);
+uint32_t copySatellites(engine::SatelliteInfo (&out)[engine::kSatelliteSlots]);
+uint32_t copyDop(engine::DopRecord& out);
+uint32_t copyMotion(engine::MotionRecord& out);
+// True when a magnetic variation direction is known.
+bool copyMagVar(engine::MagVarRecord& out);
+
+// The last 5000 received bytes; index points at the newest one.
+struct RawLogView {
+    const uint8_t* bytes;
+    int index;
+};
+RawLogView rawLog();
+
+// Clears every working record, the ring, the raw log and the framer (port closed).
+void resetParser();
+
+// Line feeds the framer has taken from the ring since the last reset (a replay derives its
+// clock from it).
+uint32_t lineFeedsFramed();
+
+// The real PRN of the SBAS satellite held in slot 33..36 (0 = none).
+int sbasPrn(int slot);
+
+} // namespace dgps

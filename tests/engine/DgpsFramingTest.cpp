@@ -1,0 +1,116 @@
+// Framing of the byte stream: the ring, reads split anywhere, and malformed input.
+
+#include <cstring>
+#include <vector>
+
+#include "NmeaFixture.h"
+
+namespace enginetest {
+namespace {
+
+class DgpsFraming : public NmeaFixture {
+protected:
+    void SetUp() override {
+        NmeaFixture::SetUp();
+        dgps::setSentenceObserver(
+            [](void* self, dgps::SentenceKind, const char* text) {
+                static_cast<DgpsFraming*>(self)->decoded.emplace_back(text);
+            },
+            this);
+    }
+    void TearDown() override { dgps::setSentenceObserver(nullptr, nullptr); }
+
+    std::vector<std::string> decoded;
+};
+
+TEST_F(DgpsFraming, BurstLongerThanTheRingLosesNothing) {
+    std::string burst;
+    for (int i = 0; i < 40; ++i)
+        burst += nmea("GPGGA,1200" + std::to_string(10 + i) +
+                      ",4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,");
+    ASSERT_GT(burst.size(), 2 * 999u);
+    feed(burst);
+    ASSERT_EQ(decoded.size(), 40u);
+    EXPECT_EQ(refreshed().position.utcSecond, 49);
+}
+
+TEST_F(DgpsFraming, SentenceSplitAcrossReadsAtEveryPosition) {
+    const std::string text = "noise" + nmea(kExampleGga);
+    for (size_t cut = 0; cut <= text.size(); ++cut) {
+        dgps::resetParser();
+        decoded.clear();
+        feed(text.substr(0, cut));
+        feed(text.substr(cut));
+        ASSERT_EQ(decoded.size(), 1u) << "cut at " << cut;
+        EXPECT_EQ(refreshed().position.satellitesUsed, 8);
+    }
+}
+
+TEST_F(DgpsFraming, SentenceMustFitTheBufferWithItsTerminator) {
+    // "$" + body + "*HH" is 4 characters longer than body; the station field pads it.
+    auto ofLength = [](size_t length) {
+        std::string body = std::string(kExampleGga) + "0";
+        body += std::string(length - 4 - body.size(), '1');
+        return nmea(body);
+    };
+    feed(ofLength(255) + ofLength(256) + ofLength(400));
+    ASSERT_EQ(decoded.size(), 1u);
+    EXPECT_EQ(decoded[0].size(), 255u);
+    feed(nmea(kExampleGga)); // the framer is hunting again
+    EXPECT_EQ(decoded.size(), 2u);
+}
+
+TEST_F(DgpsFraming, OverlongFieldIsCutInGgaAndEndsGsv) {
+    std::string longAltitude = "545.4" + std::string(60, '0');
+    send("GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9," + longAltitude + ",M,46.9,M,,");
+    const auto& p = refreshed().position;
+    EXPECT_DOUBLE_EQ(p.altitude, 545.4);
+    EXPECT_EQ(p.altitudeUnit, 'M') << "the fields after the cut one stay in place";
+    EXPECT_FLOAT_EQ(p.geoidSeparation, 46.9f);
+
+    send("GPGSV,1,1,02,04,45,120,40,07,30," + std::string(60, '2') + ",35");
+    EXPECT_EQ(refreshed().satellites[4].prn, 4);
+    EXPECT_EQ(engine.state.satellites[7].prn, 0);
+}
+
+TEST_F(DgpsFraming, MalformedBytesAreDropped) {
+    std::string withNul = nmea(kExampleGga);
+    withNul[10] = '\0';
+    std::string withFf = nmea(kExampleGga);
+    withFf[20] = '\xff';
+    feed(withNul + withFf);
+    feed("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,\r\n");
+    feed("$GP*\r\n$*00\r\n$$$**\r\n");
+    EXPECT_TRUE(decoded.empty());
+    EXPECT_EQ(refreshed().position.ggaTick, 0u);
+
+    // A sentence without '*' is dropped at the next '$'; the next one is whole.
+    feed("$GPGGA,123519,4807.038,N" + nmea(kExampleGga));
+    EXPECT_EQ(decoded.size(), 1u);
+}
+
+TEST_F(DgpsFraming, RawLogKeepsTheNewestBytes) {
+    feed("abc");
+    auto log = dgps::rawLog();
+    EXPECT_EQ(log.index, 3);
+    EXPECT_EQ(log.bytes[log.index], 'c');
+    feed(std::string(dgps::kRawLogSize - 3, 'x') + "yz");
+    log = dgps::rawLog();
+    EXPECT_EQ(log.index, 2);
+    EXPECT_EQ(log.bytes[1], 'y');
+    EXPECT_EQ(log.bytes[2], 'z');
+}
+
+TEST(DgpsRing, PutBytesStopsWhenFull) {
+    dgps::resetParser();
+    std::vector<uint8_t> bytes(1200, 'x');
+    EXPECT_EQ(dgps::putBytes(bytes.data(), 999), dgps::kPutAllStored);
+    EXPECT_EQ(dgps::putBytes(bytes.data(), 1), dgps::kPutRingFull);
+    EXPECT_EQ(dgps::rawLog().index, 999) << "the byte that did not fit is not logged";
+    EXPECT_EQ(dgps::runFramer(), 'x');
+    EXPECT_EQ(dgps::putBytes(bytes.data(), 999), dgps::kPutAllStored);
+    dgps::resetParser();
+}
+
+} // namespace
+} // namespace enginetest
