@@ -1,0 +1,324 @@
+#include "platform/Registry.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+#include "platform/Clock.h"
+#include "platform/Prompter.h"
+#include "platform/RegistryFile.h"
+
+namespace platform {
+
+namespace {
+
+bool equalNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (std::tolower(x) != std::tolower(y)) return false;
+    }
+    return true;
+}
+
+std::string_view trimSeparators(std::string_view key) {
+    while (!key.empty() && key.front() == '\\')
+        key.remove_prefix(1);
+    while (!key.empty() && key.back() == '\\')
+        key.remove_suffix(1);
+    return key;
+}
+
+std::string fullName(RegistryRoot root, std::string_view key) {
+    std::string name(registryRootName(root));
+    key = trimSeparators(key);
+    if (!key.empty()) {
+        name.push_back('\\');
+        name.append(key);
+    }
+    return name;
+}
+
+std::string errnoText(const char* what, const std::string& path) {
+    return std::string(what) + " " + path + ": " + std::strerror(errno);
+}
+
+// Closes a descriptor when it goes out of scope; closing the lock file releases the lock.
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
+
+  private:
+    int fd_;
+};
+
+bool writeAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+// Creates every missing directory of path's folder.
+void makeParentDirectories(const std::string& path) {
+    for (size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1))
+        ::mkdir(path.substr(0, slash).c_str(), 0700);
+}
+
+std::string folderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+} // namespace
+
+std::string_view registryRootName(RegistryRoot root) {
+    return root == RegistryRoot::LocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
+}
+
+std::optional<RegistryKeyName> parseRegistryKeyName(std::string_view fullName) {
+    size_t sep = fullName.find('\\');
+    std::string_view root = fullName.substr(0, sep);
+    RegistryKeyName name;
+    if (equalNoCase(root, "HKEY_CURRENT_USER") || equalNoCase(root, "HKCU"))
+        name.root = RegistryRoot::CurrentUser;
+    else if (equalNoCase(root, "HKEY_LOCAL_MACHINE") || equalNoCase(root, "HKLM"))
+        name.root = RegistryRoot::LocalMachine;
+    else
+        return std::nullopt;
+    if (sep != std::string_view::npos) {
+        std::string_view path = fullName.substr(sep + 1);
+        while (!path.empty() && path.back() == '\\')
+            path.remove_suffix(1);
+        if (path.starts_with('\\') || path.find("\\\\") != path.npos) return std::nullopt;
+        name.path = path;
+    }
+    return name;
+}
+
+Registry::Registry(std::string path, Prompter* prompter, Clock* clock)
+    : path_(std::move(path)), prompter_(prompter), clock_(clock) {}
+
+Registry::~Registry() = default;
+
+std::string Registry::defaultPath() {
+    const char* explicitPath = std::getenv("CORVANE_REGISTRY");
+    if (explicitPath != nullptr && explicitPath[0] != '\0') return explicitPath;
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    // Relative values are invalid and ignored, as the base-directory rules say.
+    if (config != nullptr && config[0] == '/') return std::string(config) + "/corvane/registry.reg";
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || home[0] == '\0') {
+        const passwd* entry = ::getpwuid(::getuid());
+        home = entry != nullptr ? entry->pw_dir : "";
+    }
+    return std::string(home) + "/.config/corvane/registry.reg";
+}
+
+bool Registry::fail(std::string reason) {
+    lastError_ = std::move(reason);
+    return false;
+}
+
+std::optional<RegistryFile> Registry::load() {
+    lastLoadDamaged_ = false;
+    lastLoadMode_ = 0600;
+    FileDescriptor fd(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        if (errno == ENOENT) return RegistryFile{};
+        fail(errnoText("cannot read", path_));
+        return std::nullopt;
+    }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) {
+        fail(errnoText("cannot read", path_));
+        return std::nullopt;
+    }
+    std::string text;
+    char buffer[8192];
+    ssize_t n = 0;
+    while ((n = ::read(fd.get(), buffer, sizeof buffer)) != 0) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            fail(errnoText("cannot read", path_));
+            return std::nullopt;
+        }
+        text.append(buffer, static_cast<size_t>(n));
+    }
+    lastLoadMode_ = info.st_mode & 07777;
+    if (text.empty()) return RegistryFile{}; // a new, empty file holds no keys yet
+    std::string reason;
+    auto contents = RegistryFile::parse(text, &reason);
+    if (contents) return contents;
+
+    lastLoadDamaged_ = true;
+    FileIdentity identity{info.st_dev, info.st_ino,
+                          int64_t(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+                          int64_t(info.st_size)};
+    if (reportedDamage_ != identity) {
+        reportedDamage_ = identity;
+        std::string message = "The registry file \"" + path_ + "\" is damaged (" + reason +
+                              "); its values are ignored. The file is kept beside the new one "
+                              "when the registry is next changed.";
+        if (prompter_ != nullptr) {
+            prompter_->message(message);
+        } else {
+            StderrPrompter stderrPrompter;
+            stderrPrompter.message(message);
+        }
+    }
+    return RegistryFile{};
+}
+
+std::string Registry::damagedName() {
+    SystemClock systemClock;
+    SystemTime t = (clock_ != nullptr ? *clock_ : static_cast<Clock&>(systemClock)).localTime();
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04u%02u%02u-%02u%02u%02u", unsigned(t.wYear),
+                  unsigned(t.wMonth), unsigned(t.wDay), unsigned(t.wHour), unsigned(t.wMinute),
+                  unsigned(t.wSecond));
+    std::string base = path_ + ".damaged-" + stamp;
+    std::string name = base;
+    struct stat info {};
+    for (int n = 2; ::lstat(name.c_str(), &info) == 0; ++n)
+        name = base + "-" + std::to_string(n);
+    return name;
+}
+
+bool Registry::replaceFile(const RegistryFile& contents, bool keepDamaged) {
+    std::string temp = path_ + ".XXXXXX";
+    FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
+    if (fd.get() < 0) return fail(errnoText("cannot write", temp));
+    bool written = ::fchmod(fd.get(), lastLoadMode_) == 0 &&
+                   writeAll(fd.get(), contents.serialize()) && ::fsync(fd.get()) == 0;
+    int closed = ::close(fd.release());
+    if (!written || closed != 0) {
+        fail(errnoText("cannot write", temp));
+        ::unlink(temp.c_str());
+        return false;
+    }
+    if (keepDamaged) {
+        std::string kept = damagedName();
+        if (::rename(path_.c_str(), kept.c_str()) != 0) {
+            fail(errnoText("cannot keep the damaged file as", kept));
+            ::unlink(temp.c_str());
+            return false;
+        }
+    }
+    if (::rename(temp.c_str(), path_.c_str()) != 0) {
+        fail(errnoText("cannot replace", path_));
+        ::unlink(temp.c_str());
+        return false;
+    }
+    // Make the rename itself durable.
+    FileDescriptor dir(::open(folderOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0) ::fsync(dir.get());
+    return true;
+}
+
+template <typename Change> bool Registry::modify(Change&& change) {
+    makeParentDirectories(path_);
+    std::string lockPath = path_ + ".lock";
+    FileDescriptor lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (lock.get() < 0) return fail(errnoText("cannot open", lockPath));
+    int locked = 0;
+    while ((locked = ::flock(lock.get(), LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    if (locked != 0) return fail(errnoText("cannot lock", lockPath));
+    // Read again under the lock: another process may have changed the file since.
+    auto contents = load();
+    if (!contents) return false;
+    if (!change(*contents)) return false;
+    return replaceFile(*contents, lastLoadDamaged_);
+}
+
+bool Registry::createKey(RegistryRoot root, std::string_view key) {
+    std::string name = fullName(root, key);
+    // Opening an existing key changes nothing, so it needs neither the lock nor a write.
+    auto contents = load();
+    if (contents && contents->hasKey(name)) return true;
+    return modify(
+        [&](RegistryFile& file) { return file.createKey(name) || fail("malformed key name"); });
+}
+
+bool Registry::keyExists(RegistryRoot root, std::string_view key) {
+    auto contents = load();
+    return contents && contents->hasKey(fullName(root, key));
+}
+
+std::optional<std::string> Registry::queryString(RegistryRoot root, std::string_view key,
+                                                 std::string_view name) {
+    auto contents = load();
+    if (!contents) return std::nullopt;
+    const RegistryValue* value = contents->findValue(fullName(root, key), name);
+    if (value == nullptr || value->type != RegistryValue::Type::String) return std::nullopt;
+    return value->text;
+}
+
+std::optional<uint32_t> Registry::queryDword(RegistryRoot root, std::string_view key,
+                                             std::string_view name) {
+    auto contents = load();
+    if (!contents) return std::nullopt;
+    const RegistryValue* value = contents->findValue(fullName(root, key), name);
+    if (value == nullptr || value->type != RegistryValue::Type::Dword) return std::nullopt;
+    return value->dword;
+}
+
+bool Registry::setString(RegistryRoot root, std::string_view key, std::string_view name,
+                         std::string_view value) {
+    std::string keyName = fullName(root, key);
+    RegistryValue entry{std::string(name), RegistryValue::Type::String, std::string(value), 0};
+    return modify([&](RegistryFile& file) {
+        return file.setValue(keyName, entry) || fail("malformed key name, value name or string");
+    });
+}
+
+bool Registry::setDword(RegistryRoot root, std::string_view key, std::string_view name,
+                        uint32_t value) {
+    std::string keyName = fullName(root, key);
+    RegistryValue entry{std::string(name), RegistryValue::Type::Dword, {}, value};
+    return modify([&](RegistryFile& file) {
+        return file.setValue(keyName, entry) || fail("malformed key name or value name");
+    });
+}
+
+bool Registry::deleteValue(RegistryRoot root, std::string_view key, std::string_view name) {
+    std::string keyName = fullName(root, key);
+    return modify([&](RegistryFile& file) {
+        return file.deleteValue(keyName, name) || fail("no such value");
+    });
+}
+
+bool Registry::deleteKey(RegistryRoot root, std::string_view key) {
+    std::string keyName = fullName(root, key);
+    return modify(
+        [&](RegistryFile& file) { return file.deleteKey(keyName) || fail("no such key"); });
+}
+
+std::vector<std::string> Registry::subkeys(RegistryRoot root, std::string_view key) {
+    auto contents = load();
+    if (!contents) return {};
+    return contents->subkeys(fullName(root, key));
+}
+
+} // namespace platform

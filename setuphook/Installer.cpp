@@ -1,0 +1,236 @@
+#include "setuphook/Installer.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "setuphook/HookLibrary.h"
+
+namespace setuphook {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kManifestHeader[] =
+    "# Files installed by cvinstall; 'cvinstall uninstall' removes them.";
+constexpr char kCreatedDirectoryLine[] = "created-directory";
+constexpr char kFilePrefix[] = "file ";
+
+std::string withSlash(std::string dir) {
+    if (dir.empty() || dir.back() != '/') dir.push_back('/');
+    return dir;
+}
+
+bool writeAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Writes a file through a temporary file in the same folder, so that a running program or a
+// crash never sees half of it. Keeps errno of the failing call.
+bool replaceFile(const std::string& target, const std::string& contents, mode_t mode) {
+    std::string temp = target + ".XXXXXX";
+    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, contents.data(), contents.size()) &&
+              ::fsync(fd) == 0;
+    int savedErrno = errno;
+    ok = (::close(fd) == 0) && ok;
+    if (ok && ::rename(temp.c_str(), target.c_str()) == 0) return true;
+    savedErrno = ok ? errno : savedErrno;
+    ::unlink(temp.c_str());
+    errno = savedErrno;
+    return false;
+}
+
+bool readWhole(const std::string& path, std::string& contents, mode_t& mode) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat info {};
+    bool ok = ::fstat(fd, &info) == 0;
+    if (ok && !S_ISREG(info.st_mode)) {
+        errno = EISDIR;
+        ok = false;
+    }
+    mode = info.st_mode & 0777;
+    char buffer[65536];
+    ssize_t n = 0;
+    while (ok && (n = ::read(fd, buffer, sizeof buffer)) != 0) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0)
+            ok = false;
+        else
+            contents.append(buffer, static_cast<size_t>(n));
+    }
+    int savedErrno = errno;
+    ::close(fd);
+    errno = savedErrno;
+    return ok;
+}
+
+std::string baseName(const std::string& path) {
+    return fs::path(path).filename().string();
+}
+
+} // namespace
+
+Installer::Installer(const std::string& installDir, std::FILE* out, std::FILE* err)
+    : out_(out), err_(err) {
+    std::error_code ec;
+    fs::path absolute = fs::absolute(installDir, ec);
+    dir_ = withSlash((ec ? fs::path(installDir) : absolute).lexically_normal().string());
+}
+
+bool Installer::problem(const std::string& text) {
+    std::fprintf(err_, "cvinstall: %s\n", text.c_str());
+    return false;
+}
+
+bool Installer::readManifest(Manifest& manifest, bool& present) {
+    std::ifstream in(dir_ + kManifestName);
+    present = in.is_open();
+    if (!present) return errno == ENOENT || problem("cannot read " + dir_ + kManifestName);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line == kCreatedDirectoryLine) {
+            manifest.createdDirectory = true;
+        } else if (line.starts_with(kFilePrefix)) {
+            std::string name = line.substr(std::strlen(kFilePrefix));
+            // Only plain names: a damaged or edited manifest must not remove files elsewhere.
+            if (name.empty() || name == "." || name == ".." || name.find('/') != name.npos)
+                return problem("bad entry in " + dir_ + kManifestName + ": " + line);
+            manifest.files.push_back(name);
+        }
+    }
+    return true;
+}
+
+bool Installer::writeManifest(const Manifest& manifest) {
+    std::string text = std::string(kManifestHeader) + '\n';
+    if (manifest.createdDirectory) text += std::string(kCreatedDirectoryLine) + '\n';
+    for (const auto& name : manifest.files)
+        text += kFilePrefix + name + '\n';
+    if (replaceFile(dir_ + kManifestName, text, 0644)) return true;
+    return problem("cannot write " + dir_ + kManifestName + ": " + std::strerror(errno));
+}
+
+bool Installer::removeFiles(const std::vector<std::string>& names) {
+    bool ok = true;
+    for (const auto& name : names) {
+        std::string path = dir_ + name;
+        if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+            ok = problem("cannot remove " + path + ": " + std::strerror(errno));
+    }
+    return ok;
+}
+
+void Installer::removeManifest(const Manifest& manifest) {
+    ::unlink((dir_ + kManifestName).c_str());
+    if (manifest.createdDirectory) ::rmdir(dir_.c_str()); // stays when the user added files
+}
+
+bool Installer::install(const std::vector<std::string>& payload) {
+    std::string hookPath;
+    std::set<std::string> names;
+    for (const auto& file : payload) {
+        std::string name = baseName(file);
+        if (name.empty() || name == kManifestName || !names.insert(name).second)
+            return problem("payload file name used twice or not allowed: " + file);
+        if (name == kHookName) hookPath = file;
+    }
+    if (hookPath.empty()) return problem(std::string("the payload holds no ") + kHookName);
+    HookLibrary hook;
+    if (!hook.load(hookPath)) return problem("cannot load the installer hook: " + hook.error());
+
+    Manifest manifest;
+    bool previouslyInstalled = false;
+    if (!readManifest(manifest, previouslyInstalled)) return false;
+    if (hook.installInit(nullptr, 1, previouslyInstalled ? 1 : 0, dir_.c_str()) !=
+        kInstallInitContinue)
+        return problem("the installer hook cancelled the installation");
+
+    uint16_t failedDirs = 0;
+    uint16_t failedFiles = 0;
+    std::error_code ec;
+    bool existed = fs::is_directory(dir_, ec);
+    if (!existed) fs::create_directories(dir_, ec);
+    if (!existed && !fs::is_directory(dir_)) {
+        problem("cannot create " + dir_ + ": " + ec.message());
+        failedDirs = 1;
+    }
+    manifest.createdDirectory = manifest.createdDirectory || (!existed && failedDirs == 0);
+    std::set<std::string> recorded(manifest.files.begin(), manifest.files.end());
+    std::vector<std::string> thisRun;
+    for (const auto& file : payload) {
+        std::string contents;
+        mode_t mode = 0644;
+        if (!readWhole(file, contents, mode)) {
+            if (errno == ENOENT) {
+                std::fprintf(err_, "cvinstall: skipped %s (not built)\n", file.c_str());
+                continue;
+            }
+            problem("cannot read " + file + ": " + std::strerror(errno));
+            ++failedFiles;
+            continue;
+        }
+        std::string name = baseName(file);
+        if (failedDirs != 0 || !replaceFile(dir_ + name, contents, mode)) {
+            problem("cannot install " + dir_ + name + ": " + std::strerror(errno));
+            ++failedFiles;
+            continue;
+        }
+        std::fprintf(out_, "installed %s%s\n", dir_.c_str(), name.c_str());
+        thisRun.push_back(name);
+        if (recorded.insert(name).second) manifest.files.push_back(name);
+    }
+    if (failedDirs == 0 && !writeManifest(manifest)) ++failedFiles;
+
+    int exit = hook.installExit(nullptr, dir_.c_str(), failedDirs, failedFiles, 0, 0, 0);
+    if (exit != kInstallExitDone) {
+        problem("the installer hook refused the installation; removing the copied files");
+        removeFiles(thisRun);
+        std::set<std::string> removed(thisRun.begin(), thisRun.end());
+        Manifest left{manifest.createdDirectory, {}};
+        for (const auto& name : manifest.files)
+            if (removed.count(name) == 0) left.files.push_back(name);
+        if (left.files.empty())
+            removeManifest(left);
+        else
+            writeManifest(left);
+        return false;
+    }
+    return failedDirs == 0 && failedFiles == 0;
+}
+
+bool Installer::uninstall() {
+    Manifest manifest;
+    bool present = false;
+    if (!readManifest(manifest, present)) return false;
+    if (!present) return problem("no installation in " + dir_ + " (no " + kManifestName + ")");
+    HookLibrary hook;
+    if (!hook.load(dir_ + kHookName))
+        return problem("cannot load the installer hook: " + hook.error());
+    if (hook.uninstallInit(nullptr, dir_.c_str()) != kUninstallInitContinue)
+        return problem("the installer hook cancelled the removal");
+    bool removed = removeFiles(manifest.files);
+    if (removed) removeManifest(manifest);
+    if (removed)
+        std::fprintf(out_, "removed %zu files from %s\n", manifest.files.size(), dir_.c_str());
+    hook.uninstallExit(nullptr);
+    return removed;
+}
+
+} // namespace setuphook

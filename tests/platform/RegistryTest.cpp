@@ -1,0 +1,239 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/Clock.h"
+#include "platform/Prompter.h"
+#include "platform/Registry.h"
+#include "platform/RegistryFile.h"
+#include "support/TestSupport.h"
+
+using platform::Registry;
+using platform::RegistryFile;
+using platform::RegistryRoot;
+using testsupport::readFile;
+using testsupport::TempDir;
+using testsupport::writeFile;
+
+namespace {
+
+constexpr RegistryRoot kUser = RegistryRoot::CurrentUser;
+constexpr RegistryRoot kMachine = RegistryRoot::LocalMachine;
+
+class RegistryTest : public ::testing::Test {
+  protected:
+    TempDir dir;
+    std::string path = dir.file("config/corvane/registry.reg");
+    platform::RecordingPrompter prompter;
+    platform::ManualClock clock;
+    Registry registry{path, &prompter, &clock};
+
+    void writeRegistry(const std::string& text) {
+        std::filesystem::create_directories(dir.file("config/corvane"));
+        writeFile(path, text);
+    }
+};
+
+} // namespace
+
+TEST_F(RegistryTest, WritesTheRegistryEditorFormatWithEscapesAndReadsItBack) {
+    ASSERT_TRUE(
+        registry.setString(kUser, "SOFTWARE\\Varnholt\\Corvane", "rpath", "/home/u/corvane/"));
+    ASSERT_TRUE(registry.setDword(kMachine, "System\\Power", "BattSuspendTimeout", 180));
+    ASSERT_TRUE(registry.setString(kMachine, "System\\Power", "say \"hi\"", "C:\\dir\\ \"q\""));
+    ASSERT_TRUE(registry.setString(kMachine, "System\\Power", "", "default"));
+
+    EXPECT_EQ(readFile(path), "Windows Registry Editor Version 5.00\n"
+                              "\n[HKEY_CURRENT_USER\\SOFTWARE]\n"
+                              "\n[HKEY_CURRENT_USER\\SOFTWARE\\Varnholt]\n"
+                              "\n[HKEY_CURRENT_USER\\SOFTWARE\\Varnholt\\Corvane]\n"
+                              "\"rpath\"=\"/home/u/corvane/\"\n"
+                              "\n[HKEY_LOCAL_MACHINE\\System]\n"
+                              "\n[HKEY_LOCAL_MACHINE\\System\\Power]\n"
+                              "\"BattSuspendTimeout\"=dword:000000b4\n"
+                              "\"say \\\"hi\\\"\"=\"C:\\\\dir\\\\ \\\"q\\\"\"\n"
+                              "@=\"default\"\n");
+
+    Registry again(path, &prompter);
+    EXPECT_EQ(again.queryString(kMachine, "System\\Power", "say \"hi\""), "C:\\dir\\ \"q\"");
+    EXPECT_EQ(again.queryDword(kMachine, "System\\Power", "BattSuspendTimeout"), 180u);
+    EXPECT_EQ(again.queryString(kMachine, "System\\Power", ""), "default");
+    EXPECT_TRUE(prompter.entries().empty());
+}
+
+TEST_F(RegistryTest, ReadsHandWrittenFilesWithCrLfCommentsAndByteOrderMark) {
+    writeRegistry("\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n"
+                  "; written by hand\r\n"
+                  "[HKEY_LOCAL_MACHINE\\Hardware\\DeviceMap\\SerialComm]  \r\n"
+                  "\"COM3:\" = \"/dev/ttyUSB0\"\r\n"
+                  "\"Short\"=DWORD:B4\r\n"
+                  "\"Short\"=dword:ffffffff\r\n");
+    EXPECT_EQ(registry.queryString(kMachine, "Hardware\\DeviceMap\\SerialComm", "COM3:"),
+              "/dev/ttyUSB0");
+    EXPECT_EQ(registry.queryDword(kMachine, "Hardware\\DeviceMap\\SerialComm", "short"),
+              0xFFFFFFFFu)
+        << "a repeated value name: the last line wins";
+    EXPECT_TRUE(registry.keyExists(kMachine, "Hardware\\DeviceMap"));
+    EXPECT_TRUE(prompter.entries().empty());
+}
+
+TEST_F(RegistryTest, KeyAndValueNamesIgnoreCaseAndKeepTheirFirstSpelling) {
+    ASSERT_TRUE(registry.setString(kUser, "SOFTWARE\\Varnholt\\Corvane", "rpath", "/a/"));
+    ASSERT_TRUE(registry.setString(kUser, "software\\VARNHOLT\\corvane\\", "RPATH", "/b/"));
+    EXPECT_EQ(registry.queryString(kUser, "Software\\Varnholt\\CORVANE", "Rpath"), "/b/");
+    EXPECT_EQ(registry.subkeys(kUser, "SOFTWARE\\varnholt"), std::vector<std::string>{"Corvane"});
+    EXPECT_NE(
+        readFile(path).find("[HKEY_CURRENT_USER\\SOFTWARE\\Varnholt\\Corvane]\n\"rpath\"=\"/b/\""),
+        std::string::npos);
+    EXPECT_FALSE(registry.keyExists(kMachine, "SOFTWARE\\Varnholt")) << "the roots are separate";
+}
+
+TEST_F(RegistryTest, ValuesHaveOneTypeAndSettingReplacesIt) {
+    ASSERT_TRUE(registry.setDword(kUser, "K", "v", 7));
+    EXPECT_EQ(registry.queryString(kUser, "K", "v"), std::nullopt);
+    ASSERT_TRUE(registry.setString(kUser, "K", "v", "seven"));
+    EXPECT_EQ(registry.queryDword(kUser, "K", "v"), std::nullopt);
+    EXPECT_EQ(registry.queryString(kUser, "K", "v"), "seven");
+    EXPECT_TRUE(registry.deleteValue(kUser, "K", "V"));
+    EXPECT_FALSE(registry.deleteValue(kUser, "K", "v"));
+}
+
+TEST_F(RegistryTest, RefusesWhatCouldNotBeWrittenBack) {
+    EXPECT_FALSE(registry.setString(kUser, "K", "v", "two\nlines"));
+    EXPECT_FALSE(registry.setString(kUser, "A\\\\B", "v", "x")) << "empty key name part";
+    EXPECT_FALSE(registry.setString(kUser, "K", "v\r", "x"));
+    EXPECT_FALSE(registry.keyExists(kUser, "K"));
+}
+
+TEST_F(RegistryTest, DeleteKeyRemovesItsValuesAndSubkeysOnly) {
+    ASSERT_TRUE(registry.setString(kUser, "A\\B", "v", "1"));
+    ASSERT_TRUE(registry.setDword(kUser, "A\\B\\C\\D", "w", 2));
+    ASSERT_TRUE(registry.createKey(kUser, "A\\B2"));
+    ASSERT_TRUE(registry.createKey(kUser, "A\\B!"));
+    EXPECT_EQ(registry.subkeys(kUser, "A"), (std::vector<std::string>{"B", "B!", "B2"}));
+
+    EXPECT_TRUE(registry.deleteKey(kUser, "a\\b"));
+    EXPECT_FALSE(registry.keyExists(kUser, "A\\B"));
+    EXPECT_FALSE(registry.keyExists(kUser, "A\\B\\C\\D"));
+    EXPECT_EQ(registry.queryDword(kUser, "A\\B\\C\\D", "w"), std::nullopt);
+    EXPECT_EQ(registry.subkeys(kUser, "A"), (std::vector<std::string>{"B!", "B2"}));
+
+    EXPECT_FALSE(registry.deleteKey(kUser, "A\\B")) << "already gone";
+    EXPECT_FALSE(registry.deleteKey(kUser, "")) << "a root stays";
+    EXPECT_TRUE(registry.keyExists(kUser, ""));
+}
+
+TEST_F(RegistryTest, DamagedFileIsReportedOnceTreatedAsEmptyAndKeptBeside) {
+    const std::string damaged = "Windows Registry Editor Version 5.00\n\n"
+                                "[HKEY_CURRENT_USER\\SOFTWARE\\Varnholt\\Corvane]\n"
+                                "\"rpath\"=\"/home/u/corv";
+    writeRegistry(damaged);
+    clock.setLocalTime({2026, 3, 0, 15, 9, 30, 5, 0});
+
+    EXPECT_EQ(registry.queryString(kUser, "SOFTWARE\\Varnholt\\Corvane", "rpath"), std::nullopt);
+    EXPECT_FALSE(registry.keyExists(kUser, "SOFTWARE\\Varnholt"));
+    ASSERT_EQ(prompter.messages().size(), 1u);
+    EXPECT_NE(prompter.messages()[0].find("line 4"), std::string::npos) << prompter.messages()[0];
+    EXPECT_EQ(readFile(path), damaged) << "reading never changes the damaged file";
+
+    ASSERT_TRUE(registry.setString(kUser, "SOFTWARE\\Varnholt\\Corvane", "rpath", "/new/"));
+    EXPECT_EQ(prompter.messages().size(), 1u) << "reported once";
+    EXPECT_EQ(readFile(path + ".damaged-20260315-093005"), damaged);
+    EXPECT_EQ(registry.queryString(kUser, "SOFTWARE\\Varnholt\\Corvane", "rpath"), "/new/");
+
+    // A second damaged file in the same second is kept under its own name.
+    writeFile(path, "not a registry");
+    ASSERT_TRUE(registry.setDword(kUser, "K", "v", 1));
+    EXPECT_EQ(prompter.messages().size(), 2u);
+    EXPECT_EQ(readFile(path + ".damaged-20260315-093005-2"), "not a registry");
+}
+
+TEST(RegistryFile, UnsupportedEntriesMakeTheFileUnreadableRatherThanDropped) {
+    const std::string header = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n";
+    for (const char* line :
+         {"\"bin\"=hex:01,02", "\"gone\"=-", "\"s\"=\"a\\nb\"", "\"d\"=dword:123456789",
+          "\"d\"=dword:12x", "\"s\"=\"open", "\"s\"=\"x\" junk", "just text"}) {
+        std::string error;
+        EXPECT_FALSE(RegistryFile::parse(header + line + "\n", &error)) << line;
+        EXPECT_EQ(error.rfind("line 4: ", 0), 0u) << line << " -> " << error;
+    }
+    for (const char* text :
+         {"", "REGEDIT4\n", "Windows Registry Editor Version 5.00\n\"v\"=\"x\"\n",
+          "Windows Registry Editor Version 5.00\n[-HKEY_CURRENT_USER\\K]\n",
+          "Windows Registry Editor Version 5.00\n[HKEY_USERS\\K]\n"})
+        EXPECT_FALSE(RegistryFile::parse(text)) << text;
+}
+
+TEST(RegistryKeyName, ParsesFullNamesAsTypedOnTheCommandLine) {
+    auto name = platform::parseRegistryKeyName("HKEY_CURRENT_USER\\SOFTWARE\\Varnholt\\Corvane");
+    ASSERT_TRUE(name);
+    EXPECT_EQ(name->root, kUser);
+    EXPECT_EQ(name->path, "SOFTWARE\\Varnholt\\Corvane");
+    name = platform::parseRegistryKeyName("hklm\\Hardware\\");
+    ASSERT_TRUE(name);
+    EXPECT_EQ(name->root, kMachine);
+    EXPECT_EQ(name->path, "Hardware");
+    EXPECT_EQ(platform::parseRegistryKeyName("HKEY_LOCAL_MACHINE")->path, "");
+    EXPECT_FALSE(platform::parseRegistryKeyName("HKEY_USERS\\x"));
+    EXPECT_FALSE(platform::parseRegistryKeyName("SOFTWARE\\Varnholt"));
+    EXPECT_FALSE(platform::parseRegistryKeyName("HKCU\\a\\\\b"));
+}
+
+TEST(RegistryPath, EnvironmentChoosesTheFile) {
+    auto saved = [](const char* name) -> std::optional<std::string> {
+        const char* v = std::getenv(name);
+        return v ? std::optional<std::string>(v) : std::nullopt;
+    };
+    auto restore = [](const char* name, const std::optional<std::string>& v) {
+        v ? setenv(name, v->c_str(), 1) : unsetenv(name);
+    };
+    auto registryVar = saved("CORVANE_REGISTRY"), xdg = saved("XDG_CONFIG_HOME"),
+         home = saved("HOME");
+    setenv("CORVANE_REGISTRY", "/x/r.reg", 1);
+    setenv("XDG_CONFIG_HOME", "/cfg", 1);
+    setenv("HOME", "/home/u", 1);
+    EXPECT_EQ(Registry::defaultPath(), "/x/r.reg");
+    unsetenv("CORVANE_REGISTRY");
+    EXPECT_EQ(Registry::defaultPath(), "/cfg/corvane/registry.reg");
+    setenv("XDG_CONFIG_HOME", "relative", 1);
+    EXPECT_EQ(Registry::defaultPath(), "/home/u/.config/corvane/registry.reg");
+    restore("CORVANE_REGISTRY", registryVar);
+    restore("XDG_CONFIG_HOME", xdg);
+    restore("HOME", home);
+}
+
+TEST_F(RegistryTest, TwoProcessesWritingAtOnceLoseNothing) {
+    ASSERT_TRUE(registry.setString(kUser, "Shared", "before", "kept"));
+    pid_t children[2];
+    for (int child = 0; child < 2; ++child) {
+        children[child] = fork();
+        ASSERT_GE(children[child], 0);
+        if (children[child] == 0) {
+            Registry own(path, &prompter);
+            bool ok = true;
+            for (int i = 0; i < 50; ++i)
+                ok = own.setDword(kUser, "Shared",
+                                  "p" + std::to_string(child) + "_" + std::to_string(i),
+                                  uint32_t(child * 1000 + i)) &&
+                     ok;
+            _exit(ok ? 0 : 1);
+        }
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    for (int child = 0; child < 2; ++child)
+        for (int i = 0; i < 50; ++i)
+            EXPECT_EQ(registry.queryDword(kUser, "Shared",
+                                          "p" + std::to_string(child) + "_" + std::to_string(i)),
+                      uint32_t(child * 1000 + i));
+    EXPECT_EQ(registry.queryString(kUser, "Shared", "before"), "kept");
+    EXPECT_TRUE(prompter.entries().empty());
+}
