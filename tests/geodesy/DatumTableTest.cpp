@@ -1,0 +1,387 @@
+// Loading the ellipsoid and datum tables, the look-ups and the datum shifts. Reference values of
+// the shifts come from PROJ (cct pipelines: cart, helmert, inverse cart on the same ellipsoids).
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <string>
+
+#include "geodesy/DatumTable.h"
+#include "geodesy/GeocentricConverter.h"
+#include "support/TestSupport.h"
+
+using namespace geodesy;
+using namespace std::string_literals;
+using testsupport::TempDir;
+using testsupport::writeFile;
+
+namespace {
+
+constexpr double kDeg = std::numbers::pi / 180.0;
+constexpr double kPi = std::numbers::pi;
+const std::string kShare = testsupport::sourcePath("share/");
+
+const char* kWe = "WGS 84                         WE 6378137.000 6356752.3142 298.257223563 \n";
+const char* kWd = "WGS 72                         WD 6378135.000 6356750.5200 298.260000000 \n";
+const char* kCd = "Clarke 1880                    CD 6378249.145 6356514.8695 293.465000000 \n";
+const char* kSeven = "OGB-7 \"OSGB 1936\" AA 446.448 -125.157 542.060 -0.1502 -0.2470 -0.8421 "
+                     "-0.0000204894\n";
+const char* kThree = "ADI-M \"ADINDAN, Mean\" CD -166 0 -15 0 204 0 -90 90 -180 180\n";
+
+std::string ellipsoidLines(int count) {
+    std::string s = std::string(kWe) + kWd;
+    for (int i = 2; i < count; ++i) {
+        char line[100];
+        std::snprintf(line, sizeof line, "Test %-25d%c%c 6378000.000 6356000.0000 298.000000000 \n",
+                      i, 'A' + i / 26, 'A' + i % 26);
+        s += line;
+    }
+    return s;
+}
+
+// A directory with the three files; loads both tables and returns the datum status.
+struct Tables {
+    TempDir dir;
+    DatumTable table;
+    uint32_t load(const std::string& ellips, const std::string& seven, const std::string& three) {
+        writeFile(dir.file("ellips.dat"), ellips);
+        writeFile(dir.file("7_param.dat"), seven);
+        writeFile(dir.file("3_param.dat"), three);
+        if (uint32_t s = table.loadEllipsoids(dir.path().c_str())) return s << 16;
+        return table.loadDatums(dir.path().c_str());
+    }
+};
+
+std::string repeat(const std::string& line, int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i)
+        s += line;
+    return s;
+}
+
+class ShippedTables : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(table.loadEllipsoids(kShare.c_str()), 0u);
+        ASSERT_EQ(table.loadDatums(kShare.c_str()), 0u);
+    }
+    int index(const char* code) {
+        int i = 0;
+        EXPECT_EQ(table.findDatum(code, i), 0u) << code;
+        return i;
+    }
+    DatumTable table;
+};
+
+} // namespace
+
+TEST(EllipsoidLoading, ReadsFixedColumnsAndUserDefinedMarker) {
+    TempDir dir;
+    writeFile(dir.file("ellips.dat"),
+              std::string(kWe) + kWd +
+                  "*My ellipsoid                 MY 6378100.000 6356700.0000 298.500000000 \r\n\n");
+    DatumTable t;
+    ASSERT_EQ(t.loadEllipsoids(dir.path().c_str()), 0u);
+    EXPECT_EQ(t.ellipsoidCount(), 3);
+    int i = 0;
+    ASSERT_EQ(t.findEllipsoid("myx", i), 0u); // two characters count, any case
+    EXPECT_EQ(i, 3);
+    EXPECT_EQ(t.ellipsoid(3)->userDefined, 1);
+    EXPECT_STREQ(t.ellipsoid(3)->name, "My ellipsoid                 ");
+    EXPECT_STREQ(t.ellipsoid(1)->name, "WGS 84                       ");
+    double a = 0, f = 0, e2 = 0;
+    EXPECT_EQ(t.wgs72Parameters(a, f), 0u);
+    EXPECT_EQ(a, 6378135.0);
+    EXPECT_DOUBLE_EQ(f, 1.0 / 298.26);
+    EXPECT_EQ(t.ellipsoidEccentricitySquared(1, e2), 0u);
+    EXPECT_NEAR(e2, 0.00669437999014138, 1e-15);
+    EXPECT_EQ(t.ellipsoidParameters(4, a, f), EllipsoidStatus::InvalidIndex);
+    EXPECT_EQ(a, 0.0);
+    EXPECT_EQ(t.findEllipsoid("XX", i), EllipsoidStatus::UnknownCode);
+}
+
+TEST(EllipsoidLoading, LimitIs32Lines) {
+    TempDir dir;
+    DatumTable t;
+    writeFile(dir.file("ellips.dat"), ellipsoidLines(32));
+    EXPECT_EQ(t.loadEllipsoids(dir.path().c_str()), 0u);
+    EXPECT_EQ(t.ellipsoidCount(), 32);
+    DatumTable over;
+    writeFile(dir.file("ellips.dat"), ellipsoidLines(33));
+    EXPECT_EQ(over.loadEllipsoids(dir.path().c_str()), EllipsoidStatus::TooManyLines);
+    EXPECT_FALSE(over.ellipsoidsLoaded());
+    int i = 0;
+    EXPECT_EQ(over.findEllipsoid("WE", i), EllipsoidStatus::NotLoaded);
+}
+
+TEST(EllipsoidLoading, MissingFileOrWgsEllipsoids) {
+    TempDir dir;
+    DatumTable t;
+    EXPECT_EQ(t.loadEllipsoids(dir.path().c_str()), EllipsoidStatus::FileOpenError);
+    writeFile(dir.file("ellips.dat"), kWe);
+    EXPECT_EQ(t.loadEllipsoids(dir.path().c_str()), EllipsoidStatus::WgsMissing);
+    EXPECT_EQ(t.loadDatums(dir.path().c_str()), DatumStatus::NotLoaded);
+    writeFile(dir.file("ellips.dat"), "");
+    EXPECT_EQ(t.loadEllipsoids(dir.path().c_str()), EllipsoidStatus::WgsMissing);
+}
+
+TEST(EllipsoidLoading, MalformedLinesAreRejectedWhole) {
+    const std::string good = std::string(kWe) + kWd;
+    const std::string bad[] = {
+        "Short line\n",
+        "Too wide code                  WEX 6378137.000 6356752.3142 298.257223563\n",
+        "Missing number                 WE 6378137.000 6356752.3142\n",
+        "Not a number                   WE nan 6356752.3142 298.257223563\n",
+        "Zero axis                      WE 0 6356752.3142 298.257223563\n",
+        "Trailing text                  WE 6378137.000 6356752.3142 298.257223563 x\n",
+        "Binary\0byte                    WE 6378137.0 6356752.3 298.25\n"s,
+        "Long line                      WE 6378137.000 6356752.3142 298.257223563" +
+            std::string(30, ' ') + "\n",
+    };
+    for (const auto& line : bad) {
+        TempDir dir;
+        writeFile(dir.file("ellips.dat"), good + line);
+        DatumTable t;
+        EXPECT_EQ(t.loadEllipsoids(dir.path().c_str()), EllipsoidStatus::MalformedLine) << line;
+        EXPECT_FALSE(t.ellipsoidsLoaded());
+    }
+}
+
+TEST(DatumLoading, ShippedTablesInListOrder) {
+    DatumTable t;
+    int i = 0;
+    EXPECT_EQ(t.findDatum("WGE", i), DatumStatus::NotLoaded);
+    EXPECT_EQ(t.datumCount(i), DatumStatus::NotLoaded);
+    ASSERT_EQ(t.loadEllipsoids(kShare.c_str()), 0u);
+    ASSERT_EQ(t.loadDatums(kShare.c_str()), 0u);
+    EXPECT_EQ(t.loadDatums("/nonexistent/"), 0u); // loaded once, kept
+    EXPECT_EQ(t.datumCount(), 230);
+    char text[kDatumNameSize];
+    EXPECT_EQ(t.datumName(1, text), 0u);
+    EXPECT_STREQ(text, "World Geodetic System 1984");
+    EXPECT_EQ(t.datumCode(2, text), 0u);
+    EXPECT_STREQ(text, "WGC");
+    EXPECT_EQ(t.datumEllipsoidCode(3, text), 0u);
+    EXPECT_STREQ(text, "AA");
+    EXPECT_EQ(t.datumCode(231, text), DatumStatus::InvalidIndex);
+    EXPECT_EQ(t.datumCode(0, text), DatumStatus::InvalidIndex);
+
+    EXPECT_EQ(t.findDatum(" wge ", i), 0u);
+    EXPECT_EQ(i, 1);
+    EXPECT_EQ(t.findDatum("ogb-7", i), 0u);
+    EXPECT_EQ(i, 3);
+    EXPECT_EQ(t.datum(3)->type, SevenParameter);
+    EXPECT_NEAR(t.datum(3)->parameters[5], -0.8421 / 206264.8062471, 1e-18);
+    EXPECT_EQ(t.findDatum("ADI-M", i), 0u);
+    EXPECT_EQ(i, 4);
+    EXPECT_EQ(t.findDatum("OGB-7XX", i), DatumStatus::InvalidCode);
+    EXPECT_EQ(t.findDatum("NOPE", i), DatumStatus::InvalidCode);
+}
+
+TEST(DatumLoading, UserDefinedThreeParameterCodeAndBounds) {
+    Tables t;
+    ASSERT_EQ(t.load(std::string(kWe) + kWd + kCd, "",
+                     "*MINE  \"My datum\" CD 1 2 3 4 5 6 -10 20 -30 40\nNONAME CD 1 0 2 0 3 0 "
+                     "-90 90 -180 180 \n"),
+              0u);
+    EXPECT_EQ(t.table.datumCount(), 4);
+    int i = 0;
+    ASSERT_EQ(t.table.findDatum("MINE", i), 0u);
+    const Datum* d = t.table.datum(i);
+    EXPECT_EQ(d->userDefined, 1);
+    EXPECT_EQ(d->parameters[1], 3.0);
+    EXPECT_EQ(d->sigmaZ, 6.0);
+    EXPECT_EQ(d->parameters[6], 1.0);
+    EXPECT_DOUBLE_EQ(d->southLatitude, -10 * kDeg);
+    EXPECT_DOUBLE_EQ(d->eastLongitude, 40 * kDeg);
+    ASSERT_EQ(t.table.findDatum("NONAME", i), 0u);
+    EXPECT_STREQ(t.table.datum(i)->name, "");
+}
+
+TEST(DatumLoading, RecordLimits) {
+    const std::string ellips = std::string(kWe) + kWd + kCd;
+    Tables ok7, over7, ok3, over3;
+    EXPECT_EQ(ok7.load(ellips, repeat(kSeven, 25), ""), 0u);
+    EXPECT_EQ(ok7.table.datumCount(), 27);
+    EXPECT_EQ(over7.load(ellips, repeat(kSeven, 26), ""), DatumStatus::SevenParamOverflow);
+    EXPECT_EQ(over7.table.datumCount(), 0);
+    EXPECT_EQ(ok3.load(ellips, "", repeat(kThree, 250)), 0u);
+    EXPECT_EQ(ok3.table.datumCount(), 252);
+    EXPECT_EQ(over3.load(ellips, "", repeat(kThree, 251)), DatumStatus::ThreeParamOverflow);
+    EXPECT_FALSE(over3.table.datumsLoaded());
+}
+
+TEST(DatumLoading, MissingFiles) {
+    TempDir dir;
+    writeFile(dir.file("ellips.dat"), std::string(kWe) + kWd);
+    DatumTable t;
+    ASSERT_EQ(t.loadEllipsoids(dir.path().c_str()), 0u);
+    EXPECT_EQ(t.loadDatums(dir.path().c_str()), DatumStatus::SevenParamOpenError);
+    writeFile(dir.file("7_param.dat"), "");
+    EXPECT_EQ(t.loadDatums(dir.path().c_str()), DatumStatus::ThreeParamOpenError);
+    EXPECT_FALSE(t.datumsLoaded());
+}
+
+TEST(DatumLoading, OverWideFieldsAndBadNumbersAreParseErrors) {
+    const std::string ellips = std::string(kWe) + kWd + kCd;
+    const std::string badSeven[] = {
+        "OGB-7XX \"Code too long\" AA 1 2 3 4 5 6 7\n",
+        "OGB-7 \"A name of thirty-three characters\" AA 1 2 3 4 5 6 7\n",
+        "OGB-7 \"Unterminated AA 1 2 3 4 5 6 7\n",
+        "OGB-7 \"Wide ellipsoid\" AAA 1 2 3 4 5 6 7\n",
+        "OGB-7 \"Missing\" AA 1 2 3 4 5 6\n",
+        "OGB-7 \"Glued\" AA 1 2 3 4 5 6-7\n",
+        "OGB-7 \"Infinite\" AA 1 2 3 4 5 6 inf\n",
+        "OGB-7 \"Bin\0ary\" AA 1 2 3 4 5 6 7\n\x01\xff"s,
+    };
+    for (const auto& record : badSeven) {
+        Tables t;
+        EXPECT_EQ(t.load(ellips, std::string(kSeven) + record, ""),
+                  DatumStatus::SevenParamParseError)
+            << record;
+        EXPECT_FALSE(t.table.datumsLoaded());
+    }
+    Tables star, wide;
+    EXPECT_EQ(star.load(ellips, "", "* \"Only a star\" CD 1 0 2 0 3 0 -90 90 -180 180\n"),
+              DatumStatus::ThreeParamParseError);
+    EXPECT_EQ(wide.load(ellips, "", "*ABCDEFG \"Seven\" CD 1 0 2 0 3 0 -90 90 -180 180\n"),
+              DatumStatus::ThreeParamParseError);
+    // The widest fields that fit, and no line end after the last record.
+    Tables exact;
+    const std::string name32(32, 'n');
+    EXPECT_EQ(exact.load(ellips, "ABCDEF \"" + name32 + "\" AA 1 2 3 4 5 6 7",
+                         "*ABCDEF \"\" CD 1 0 2 0 3 0 -90 90 -180 180"),
+              0u);
+    EXPECT_EQ(exact.table.datum(3)->name, name32);
+    EXPECT_STREQ(exact.table.datum(4)->code, "ABCDEF");
+}
+
+TEST_F(ShippedTables, Wgs84IsUnchangedAndWgs72MovesLongitudeByFixedAmount) {
+    double lat, lon, h;
+    ASSERT_EQ(table.shiftFromWgs84(0.5, 3 * kPi / 2, 10.0, 1, lat, lon, h), 0u);
+    EXPECT_EQ(lat, 0.5);
+    EXPECT_EQ(lon, 3 * kPi / 2);
+    EXPECT_EQ(h, 10.0);
+    ASSERT_EQ(table.shiftToWgs84(2, 0.5, 1.0, 10.0, lat, lon, h), 0u);
+    EXPECT_EQ(lon, 1.0 + 2.685867793346782e-6);
+    // PROJ's seven-parameter WGS 72 transformation agrees within a few centimetres.
+    ASSERT_EQ(table.shiftFromWgs84(-20 * kDeg, 150 * kDeg, 0.0, 2, lat, lon, h), 0u);
+    EXPECT_NEAR(lat / kDeg, -20.0000370336, 0.04 / 111320);
+    EXPECT_NEAR(lon / kDeg, 149.9998461111, 0.04 / 104600);
+    EXPECT_NEAR(h, 2.0723, 0.06);
+}
+
+TEST_F(ShippedTables, ShiftsAgreeWithIndependentReference) {
+    struct Case {
+        const char* code;
+        bool toWgs84;
+        double lat, lon, h;    // input, degrees
+        double rlat, rlon, rh; // reference
+        double tolerance;      // metres
+    };
+    const Case cases[] = {
+        // Seven-parameter: the inverse is the first-order one, a centimetre or two off.
+        {"OGB-7", false, 51.5, -0.1, 0, 51.4994882896, -0.0983906228, -46.0752, 0.03},
+        {"OGB-7", true, 52.0, -1.5, 100, 52.0004320848, -1.5014684096, 148.3985, 0.01},
+        // Three-parameter, abridged Molodensky.
+        {"NAS-C", true, 40, -100, 0, 40.0000094828, -100.0004176222, -35.2158, 0.05},
+        {"ADI-M", false, 9, 38.7, 2000, 8.9989555859, 38.6991628353, 2001.6906, 0.05},
+    };
+    for (const auto& c : cases) {
+        double lat, lon, h;
+        const int i = index(c.code);
+        const uint32_t s =
+            c.toWgs84 ? table.shiftToWgs84(i, c.lat * kDeg, c.lon * kDeg, c.h, lat, lon, h)
+                      : table.shiftFromWgs84(c.lat * kDeg, c.lon * kDeg, c.h, i, lat, lon, h);
+        ASSERT_EQ(s, 0u) << c.code;
+        EXPECT_NEAR(lat / kDeg, c.rlat, c.tolerance / 111000) << c.code;
+        EXPECT_NEAR(lon / kDeg, c.rlon, c.tolerance / 111000 / std::cos(c.lat * kDeg)) << c.code;
+        EXPECT_NEAR(h, c.rh, c.tolerance) << c.code;
+    }
+}
+
+TEST_F(ShippedTables, RoundTripReturnsToStart) {
+    for (const char* code : {"OGB-7", "NAS-C", "TOY-M", "WGC"}) {
+        for (double latDeg : {-60.0, 0.0, 45.0, 89.9}) {
+            double lat, lon, h, lat84, lon84, h84;
+            const int i = index(code);
+            ASSERT_EQ(table.shiftFromWgs84(latDeg * kDeg, 2.0, 100.0, i, lat, lon, h), 0u);
+            ASSERT_EQ(table.shiftToWgs84(i, lat, lon, h, lat84, lon84, h84), 0u);
+            // The abridged Molodensky formulas are not exact inverses of each other: a few
+            // decimetres at most.
+            EXPECT_NEAR(lat84, latDeg * kDeg, 5e-8) << code << latDeg;
+            EXPECT_NEAR(lon84, 2.0, 1e-6) << code << latDeg; // 1e-6 rad is 6 m at 89.9 deg
+            EXPECT_NEAR(h84, 100.0, 0.2) << code << latDeg;
+        }
+    }
+}
+
+TEST_F(ShippedTables, RouteChoiceShowsInLongitudeAbovePi) {
+    // The Molodensky route keeps a longitude given as 3pi/2; the geocentric route returns it
+    // as -pi/2. The limit is 89.75 degrees, 1.5664330036649106 rad.
+    double lat, lon, h;
+    ASSERT_EQ(table.shiftFromWgs84(1.5664330036649106, 3 * kPi / 2, 0, index("NAS-C"), lat, lon, h),
+              0u);
+    EXPECT_NEAR(lon, 3 * kPi / 2, 1e-3);
+    ASSERT_EQ(table.shiftFromWgs84(89.76 * kDeg, 3 * kPi / 2, 0, index("NAS-C"), lat, lon, h), 0u);
+    EXPECT_NEAR(lon, -kPi / 2, 1e-3);
+    ASSERT_EQ(table.shiftToWgs84(index("OGB-7"), 0.1, 3 * kPi / 2, 0, lat, lon, h), 0u);
+    EXPECT_NEAR(lon, -kPi / 2, 1e-3);
+}
+
+TEST_F(ShippedTables, RefusedInputsLeaveOutputsAlone) {
+    double lat = 7, lon = 7, h = 7;
+    EXPECT_EQ(table.shiftFromWgs84(0, 0, 0, 0, lat, lon, h), DatumStatus::InvalidTargetIndex);
+    EXPECT_EQ(table.shiftToWgs84(231, 0, 0, 0, lat, lon, h), DatumStatus::InvalidSourceIndex);
+    EXPECT_EQ(table.shiftToWgs84(1, 1.6, 7.0, 0, lat, lon, h),
+              DatumStatus::InvalidLatitude | DatumStatus::InvalidLongitude);
+    EXPECT_EQ(table.shiftFromWgs84(NAN, 0, 0, 3, lat, lon, h), DatumStatus::InvalidLatitude);
+    EXPECT_EQ(table.shiftFromWgs84(0, INFINITY, 0, 3, lat, lon, h), DatumStatus::InvalidLongitude);
+    EXPECT_EQ(lat + lon + h, 21.0);
+}
+
+TEST(DatumShift, UnknownEllipsoidIsReportedPerShift) {
+    Tables t;
+    ASSERT_EQ(t.load(std::string(kWe) + kWd, kSeven, kThree), 0u);
+    double lat = 7, lon = 7, h = 7;
+    EXPECT_EQ(t.table.shiftFromWgs84(0.5, 0.5, 0, 3, lat, lon, h), DatumStatus::EllipsoidError);
+    EXPECT_EQ(t.table.shiftToWgs84(4, 0.5, 0.5, 0, lat, lon, h), DatumStatus::EllipsoidError);
+    EXPECT_EQ(lat + lon + h, 21.0);
+}
+
+TEST(GeocentricConversion, CentreAxisAndRoundTrip) {
+    GeocentricConverter c;
+    double lat, lon, h;
+    c.geocentricToGeodetic(0, 0, 0, lat, lon, h);
+    EXPECT_EQ(lat, kPi / 2);
+    EXPECT_EQ(lon, 0.0);
+    EXPECT_NEAR(h, -6356752.314245, 1e-5);
+    c.geocentricToGeodetic(0, 0, -6356762.314245, lat, lon, h);
+    EXPECT_EQ(lat, -kPi / 2);
+    EXPECT_NEAR(h, 10.0, 1e-3);
+
+    double x, y, z;
+    ASSERT_EQ(c.geodeticToGeocentric(51.5 * kDeg, 3 * kPi / 2, 0, x, y, z), 0u);
+    EXPECT_NEAR(x, 0.0, 1e-6);
+    EXPECT_NEAR(y, -3978648.5, 1.0);
+    // PROJ's cart: (51.5, -0.1, 0) -> 3978642.4708 -6944.0481 4968362.4573
+    ASSERT_EQ(c.geodeticToGeocentric(51.5 * kDeg, -0.1 * kDeg, 0, x, y, z), 0u);
+    EXPECT_NEAR(x, 3978642.4708, 1e-3);
+    EXPECT_NEAR(y, -6944.0481, 1e-3);
+    EXPECT_NEAR(z, 4968362.4573, 1e-3);
+    c.geocentricToGeodetic(x, y, z, lat, lon, h);
+    EXPECT_NEAR(lat, 51.5 * kDeg, 1e-9);
+    EXPECT_NEAR(lon, -0.1 * kDeg, 1e-12);
+    EXPECT_NEAR(h, 0.0, 0.01);
+    EXPECT_EQ(c.geodeticToGeocentric(2.0, 0, 0, x, y, z), GeocentricStatus::InvalidLatitude);
+    EXPECT_EQ(c.geodeticToGeocentric(0, -4.0, 0, x, y, z), GeocentricStatus::InvalidLongitude);
+}
+
+TEST(GeocentricConversion, RefusedEllipsoidChangesNothing) {
+    GeocentricConverter c(6377563.396, 1 / 299.3249646);
+    EXPECT_EQ(c.setGeocentricEllipsoid(-1.0, 1 / 298.0), GeocentricStatus::InvalidAxis);
+    EXPECT_EQ(c.setGeocentricEllipsoid(6378000.0, 1 / 200.0), GeocentricStatus::InvalidFlattening);
+    EXPECT_EQ(c.semiMajorAxis(), 6377563.396);
+    EXPECT_EQ(c.flattening(), 1 / 299.3249646);
+}
