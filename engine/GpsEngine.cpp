@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "engine/Dgps.h"
+#include "geodesy/DatumTable.h"
+#include "geodesy/MagneticModel.h"
 
 namespace engine {
 
@@ -17,9 +19,34 @@ GpsEngine::~GpsEngine() {
 
 bool GpsEngine::start() {
     initialiseFields();
-    // The remaining steps (application directory, tables, decimal year, magnetic model,
-    // configuration file, waypoint file, ports, notifications) follow here in this order.
+    if (!readApplicationDirectory()) return fail("Error Reading registry values, please re-install Corvane.");
+    if (geodesy::datumTable().loadEllipsoids(applicationDirectory) != 0)
+        return fail("Could not find \"ellipse.dat\" file.");
+    if (geodesy::datumTable().loadDatums(applicationDirectory) != 0)
+        return fail("Error initializing datums.");
+    decimalYear = geodesy::decimalYear(clock_.localTime());
+    if (!loadMagneticModel()) return fail("Error initializing WMM - \"WMM.COF\" file not found.");
+    if (startupServices_ != nullptr) startupServices_->readSettings(*this);
+    // The waypoint file, the port and the notifications follow here in this order.
     return true;
+}
+
+bool GpsEngine::fail(const char* message) {
+    prompter_.message(message);
+    return false;
+}
+
+bool GpsEngine::readApplicationDirectory() {
+    // Without the layer that knows the registry the default directory (the home folder) stands.
+    return startupServices_ == nullptr || startupServices_->readApplicationDirectory(*this);
+}
+
+bool GpsEngine::loadMagneticModel() {
+    // The loader overwrites its buffer with an error text on failure, so it gets a copy.
+    char directory[kPathCapacity];
+    std::memcpy(directory, applicationDirectory, sizeof directory);
+    return geodesy::magneticModel().loadMagneticModel(directory, sizeof directory,
+                                                      geodesy::MagneticModel::kMaxDegree);
 }
 
 void GpsEngine::initialiseFields() {

@@ -61,8 +61,8 @@ public:
     void feedParser(const uint8_t* bytes, size_t count);
 
     std::mutex& lock() { return engineLock_; }
-    platform::Clock& clock() { return clock_; }
-    platform::Prompter& prompter() { return prompter_; }
+    platform::Clock& clock() const { return clock_; }
+    platform::Prompter& prompter() const { return prompter_; }
 
     void setPublisher(StatePublisher* publisher) { publisher_ = publisher; }
     void setStartupServices(StartupServices* services) { startupServices_ = services; }
@@ -93,6 +93,9 @@ public:
 
 private:
     void initialiseFields();
+    bool fail(const char* message);
+    bool readApplicationDirectory();
+    bool loadMagneticModel();
 
     platform::Clock& clock_;
     platform::Prompter& prompter_;

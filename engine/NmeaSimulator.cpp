@@ -223,9 +223,12 @@ NmeaSimulator::Sky NmeaSimulator::sky(double seconds) const {
     for (int i = 0; i < sky.count; ++i)
         if (sky.satellites[i].snr > 0 && sky.satellites[i].elevation >= kElevationMask)
             order[candidates++] = i;
-    std::sort(order, order + candidates, [&](int a, int b) {
-        return sky.satellites[a].elevation > sky.satellites[b].elevation;
-    });
+    // Highest first; an insertion sort, as the list is a dozen entries at most.
+    for (int i = 1; i < candidates; ++i)
+        for (int j = i; j > 0 && sky.satellites[order[j]].elevation >
+                                     sky.satellites[order[j - 1]].elevation;
+             --j)
+            std::swap(order[j], order[j - 1]);
     int gpsUsed = std::min(candidates, kMaxUsed - 1);
     for (int i = 0; i < gpsUsed; ++i)
         sky.satellites[order[i]].used = true;

@@ -9,26 +9,6 @@ namespace {
 
 using GpsEngineState = NmeaFixture;
 
-TEST_F(GpsEngineState, StartSetsTheInitialValues) {
-    engine.state.position.latitude = 1.0;
-    engine.commOk = 0;
-    ASSERT_TRUE(engine.start());
-    const auto& s = engine.state;
-    EXPECT_EQ(std::u16string(s.position.fixText), u"No Fix");
-    EXPECT_FLOAT_EQ(s.position.hdop, -1.0f);
-    EXPECT_FLOAT_EQ(s.position.diffAge, -1.0f);
-    EXPECT_EQ(s.position.latitude, 0.0);
-    EXPECT_EQ(s.dop.fixMode, 1);
-    EXPECT_EQ(engine.commOk, 1);
-    EXPECT_EQ(engine.btStackUp, 1);
-    EXPECT_EQ(engine.staleTimeoutMs, 3000u);
-    EXPECT_EQ(engine.lastDataTick, clock.tickCount());
-    EXPECT_EQ(std::u16string(engine.portName), u"COM3:");
-
-    EXPECT_TRUE(engine.refresh());
-    EXPECT_EQ(engine.state.dop.fixMode, 1) << "the parser starts with fix mode 1 as well";
-}
-
 TEST_F(GpsEngineState, ReceiveBytesNotesTheArrival) {
     clock.advance(42);
     feed("x");

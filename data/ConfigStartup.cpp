@@ -1,0 +1,13 @@
+#include "data/ConfigStartup.h"
+
+namespace data {
+
+bool ConfigStartup::readApplicationDirectory(engine::GpsEngine& engine) {
+    return data::readApplicationDirectory(engine);
+}
+
+bool ConfigStartup::readSettings(engine::GpsEngine& engine) {
+    return data::readSettings(engine, options_);
+}
+
+} // namespace data

@@ -1,0 +1,21 @@
+#pragma once
+// The engine's start-up steps that live in this layer: the application directory from the
+// registry and the configuration file.
+
+#include "data/ConfigFile.h"
+#include "engine/GpsEngine.h"
+
+namespace data {
+
+class ConfigStartup final : public engine::StartupServices {
+  public:
+    explicit ConfigStartup(ConfigReadOptions options = {}) : options_(options) {}
+
+    bool readApplicationDirectory(engine::GpsEngine& engine) override;
+    bool readSettings(engine::GpsEngine& engine) override;
+
+  private:
+    ConfigReadOptions options_;
+};
+
+} // namespace data

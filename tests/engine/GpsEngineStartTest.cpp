@@ -1,0 +1,122 @@
+// The engine's start-up sequence: the order of its steps and the message that ends it early.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "engine/GpsEngine.h"
+#include "geodesy/DatumTable.h"
+#include "platform/Clock.h"
+#include "platform/Prompter.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+// Stands in for the registry and configuration layer: hands out a fixed directory and notes the
+// calls, so the tests see where in the sequence each step runs.
+class FixedDirectory final : public engine::StartupServices {
+public:
+    FixedDirectory(std::string dir, bool found) : dir_(std::move(dir)), found_(found) {}
+    bool readApplicationDirectory(engine::GpsEngine& e) override {
+        calls += "dir;";
+        std::snprintf(e.applicationDirectory, sizeof e.applicationDirectory, "%s", dir_.c_str());
+        return found_;
+    }
+    bool readSettings(engine::GpsEngine& e) override {
+        calls += "settings;";
+        yearSeenBySettings = e.decimalYear;
+        return true;
+    }
+    std::string calls;
+    float yearSeenBySettings = 0;
+
+private:
+    std::string dir_;
+    bool found_;
+};
+
+void copyTables(const testsupport::TempDir& dir, bool withMagneticModel) {
+    for (const char* name : {"ellips.dat", "3_param.dat", "7_param.dat", "WMM.COF"}) {
+        if (!withMagneticModel && std::strcmp(name, "WMM.COF") == 0) continue;
+        std::filesystem::copy_file(testsupport::sourcePath(std::string("share/") + name), dir.file(name));
+    }
+}
+
+class EngineStart : public ::testing::Test {
+protected:
+    EngineStart() {
+        platform::SystemTime t;
+        t.wYear = 2026;
+        t.wMonth = 6;
+        clock.setLocalTime(t);
+    }
+    platform::ManualClock clock;
+    platform::RecordingPrompter prompter;
+    engine::GpsEngine engine{clock, prompter};
+    testsupport::TempDir dir;
+};
+
+TEST_F(EngineStart, RunsEveryStepInOrderAndSucceeds) {
+    copyTables(dir, true);
+    FixedDirectory services(dir.path(), true);
+    engine.setStartupServices(&services);
+
+    engine.state.position.latitude = 1.0;
+    engine.commOk = 0;
+    ASSERT_TRUE(engine.start());
+    EXPECT_TRUE(prompter.entries().empty());
+    EXPECT_EQ(services.calls, "dir;settings;");
+    EXPECT_FLOAT_EQ(services.yearSeenBySettings, 2026.5f) << "the decimal year precedes the settings";
+    EXPECT_TRUE(geodesy::datumTable().datumsLoaded());
+
+    // Step 1 put every field back to its initial value.
+    const auto& s = engine.state;
+    EXPECT_EQ(std::u16string(s.position.fixText), u"No Fix");
+    EXPECT_FLOAT_EQ(s.position.hdop, -1.0f);
+    EXPECT_FLOAT_EQ(s.position.diffAge, -1.0f);
+    EXPECT_EQ(s.position.latitude, 0.0);
+    EXPECT_EQ(s.dop.fixMode, 1);
+    EXPECT_EQ(engine.commOk, 1);
+    EXPECT_EQ(engine.btStackUp, 1);
+    EXPECT_EQ(engine.staleTimeoutMs, 3000u);
+    EXPECT_EQ(engine.lastDataTick, clock.tickCount());
+    EXPECT_EQ(std::u16string(engine.portName), u"COM3:");
+    EXPECT_TRUE(engine.refresh());
+    EXPECT_EQ(engine.state.dop.fixMode, 1) << "the parser starts with fix mode 1 as well";
+}
+
+TEST_F(EngineStart, MissingRegistryValueEndsStartUpBeforeTheTables) {
+    FixedDirectory services(dir.path(), false);
+    engine.setStartupServices(&services);
+
+    EXPECT_FALSE(engine.start());
+    EXPECT_EQ(prompter.messages(),
+              std::vector<std::string>{"Error Reading registry values, please re-install Corvane."});
+    EXPECT_EQ(services.calls, "dir;");
+}
+
+TEST_F(EngineStart, MissingMagneticModelEndsStartUpBeforeTheSettings) {
+    copyTables(dir, false);
+    FixedDirectory services(dir.path(), true);
+    engine.setStartupServices(&services);
+
+    EXPECT_FALSE(engine.start());
+    EXPECT_EQ(prompter.messages(),
+              std::vector<std::string>{"Error initializing WMM - \"WMM.COF\" file not found."});
+    EXPECT_EQ(services.calls, "dir;");
+}
+
+TEST_F(EngineStart, MissingEllipsoidFileNamesTheFileAsTheDeviceDid) {
+    // The tables are process-wide and load once; this case needs a process that has not loaded
+    // them yet (ctest runs every test in its own process).
+    if (geodesy::datumTable().ellipsoidsLoaded()) GTEST_SKIP() << "tables already loaded in this process";
+    FixedDirectory services(dir.path(), true);
+    engine.setStartupServices(&services);
+
+    EXPECT_FALSE(engine.start());
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{"Could not find \"ellipse.dat\" file."});
+}
+
+} // namespace
