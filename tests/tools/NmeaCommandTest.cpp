@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "support/TestSupport.h"
@@ -57,6 +58,49 @@ TEST(NmeaCommand, BadUsageExitsWithStatusTwo) {
     EXPECT_NE(missing.err.find("missing.log"), std::string::npos);
     EXPECT_TRUE(missing.out.empty());
     EXPECT_EQ(testsupport::runCvtool("nmea --bogus").status, 2);
+}
+
+} // namespace
+
+namespace {
+
+// The line of output whose sentence is the n-th one printed (0-based).
+std::string outputLine(const std::string& out, int n) {
+    size_t start = 0;
+    for (int i = 0; i < n; ++i) start = out.find('\n', start) + 1;
+    return out.substr(start, out.find('\n', start) - start);
+}
+
+TEST(NmeaCommand, IniAddsStatusEheAndTheMaskVerdictOfThatFile) {
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.file("cv.ini"), "[Corvane]\nMaskPDOP=Yes\nMaxPDOP=2.0\n");
+    std::string input = std::string(kExample) +
+                        "$GPGSA,A,3,04,,,,,,,,,,,,3.5,1.2,2.1*30\r\n"
+                        "$GPGGA,123520,4807.038,N,01131.000,E,0,00,,,M,,M,,*58\r\n";
+    auto r = testsupport::runCvtool("nmea --ini '" + dir.file("cv.ini") + "' -", input);
+    ASSERT_EQ(r.status, 0) << r.err;
+
+    // GGA alone: a 2D GPS fix (no GSA yet), PDOP 0 within the limit.
+    EXPECT_NE(outputLine(r.out, 0).find(",\"statusText\":\"2D GPS\",\"ehe\":0,\"masked\":false,"
+                                        "\"maskCode\":0,\"maskText\":\"\"}"),
+              std::string::npos)
+        << outputLine(r.out, 0);
+    // GSA: 3D with PDOP 3.5 above the file's 2.0; EHE = 1.2 x 5.3 x 2.
+    std::string gsa = outputLine(r.out, 1);
+    EXPECT_NE(gsa.find("\"statusText\":\"3D GPS  \",\"ehe\":12.72"), std::string::npos) << gsa;
+    EXPECT_NE(gsa.find("\"masked\":true,\"maskCode\":2,\"maskText\":\"PDOP high\"}"), std::string::npos);
+    // The fix is lost: PDOP is tested before the fix itself.
+    std::string lost = outputLine(r.out, 2);
+    EXPECT_NE(lost.find("\"statusText\":\"No Fix     \",\"ehe\":-1,\"masked\":true,\"maskCode\":2"),
+              std::string::npos)
+        << lost;
+}
+
+TEST(NmeaCommand, UnreadableIniIsAUsageError) {
+    auto r = testsupport::runCvtool("nmea --ini /nonexistent/cv.ini -", kExample);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
+    EXPECT_TRUE(r.out.empty());
 }
 
 } // namespace

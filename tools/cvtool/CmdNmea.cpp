@@ -1,15 +1,21 @@
 // cvtool nmea: replays an NMEA byte stream through the engine as the reader thread feeds it, and
 // prints the GPS state as one JSON object after every sentence the parser decoded.
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
+#include <string>
 
 #include "CliSupport.h"
 #include "Commands.h"
+#include "data/ConfigFile.h"
 #include "engine/Dgps.h"
+#include "engine/FixStatus.h"
 #include "engine/GpsEngine.h"
+#include "geodesy/DatumTable.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
 
@@ -213,7 +219,26 @@ void writeSentenceObjectBody(std::FILE* out, dgps::SentenceKind kind, const char
 struct Replay {
     engine::GpsEngine& engine;
     std::FILE* out;
+    bool withMasks; // append the status text, EHE and mask verdict (--ini)
 };
+
+// The verdicts the screens would show for this state under the engine's mask settings.
+void writeStatusAndMasks(std::FILE* out, const engine::GpsEngine& engine) {
+    char16_t status[32] = {};
+    engine::statusText(engine, status, std::size(status));
+    key(out, "statusText");
+    writeJsonString(out, status);
+    key(out, "ehe");
+    writeJsonDouble(out, engine::estimatedHorizontalError(engine));
+    int code = engine::MaskPassed;
+    bool masked = engine::maskCode(engine, code);
+    key(out, "masked");
+    std::fputs(masked ? "true" : "false", out);
+    key(out, "maskCode");
+    std::fprintf(out, "%d", code);
+    key(out, "maskText");
+    writeJsonString(out, engine::maskReasonText(masked ? code : engine::MaskPassed));
+}
 
 // Runs inside the engine's feed with the engine lock held: refresh the state as the timer would,
 // then print it.
@@ -221,16 +246,26 @@ void onSentence(void* context, dgps::SentenceKind kind, const char* sentence) {
     auto& replay = *static_cast<Replay*>(context);
     replay.engine.refreshLocked();
     writeSentenceObjectBody(replay.out, kind, sentence, replay.engine.state);
+    if (replay.withMasks) writeStatusAndMasks(replay.out, replay.engine);
     std::fputs("}\n", replay.out);
 }
 
 struct NmeaOptions {
     const char* path = nullptr;
+    const char* ini = nullptr;
 };
 
 bool parseOptions(int argc, char** argv, NmeaOptions& options) {
     for (int i = 0; i < argc; ++i) {
         const char* arg = argv[i];
+        if (std::strcmp(arg, "--ini") == 0) {
+            if (i + 1 >= argc) {
+                usageError("nmea: --ini needs a file");
+                return false;
+            }
+            options.ini = argv[++i];
+            continue;
+        }
         if (arg[0] == '-' && arg[1] != '\0') {
             usageError("nmea: unknown option '%s'", arg);
             return false;
@@ -241,6 +276,32 @@ bool parseOptions(int argc, char** argv, NmeaOptions& options) {
         }
         options.path = arg;
     }
+    return true;
+}
+
+// Takes the mask settings of a cv.ini, read as the program reads it, and sets the link flags of
+// an open port; receiving the bytes marks the data as seen.
+bool applyIni(const char* path, engine::GpsEngine& engine) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        usageError("nmea: cannot read %s: %s", path, std::strerror(errno));
+        return false;
+    }
+    std::string text;
+    char chunk[4096];
+    size_t n = 0;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, n);
+    std::fclose(file);
+
+    geodesy::DatumTable datums;
+    std::string tables = tableDirectory(nullptr);
+    datums.loadEllipsoids(tables.c_str());
+    datums.loadDatums(tables.c_str());
+    data::ConfigReadOptions options;
+    options.createDataExchangeDirectory = false;
+    data::applySettingsText(text, engine.settings, datums, engine.prompter(), options);
+    engine.portOpen = 1;
+    engine.commOk = 1;
     return true;
 }
 
@@ -256,7 +317,11 @@ int cmdNmea(int argc, char** argv) {
     platform::StderrPrompter prompter;
     engine::GpsEngine engine(clock, prompter);
     dgps::resetParser();
-    Replay replay{engine, stdout};
+    if (options.ini != nullptr && !applyIni(options.ini, engine)) {
+        closeInput(in);
+        return kExitUsage;
+    }
+    Replay replay{engine, stdout, options.ini != nullptr};
     dgps::setSentenceObserver(onSentence, &replay);
 
     uint8_t buffer[kReadSize];

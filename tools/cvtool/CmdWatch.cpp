@@ -12,6 +12,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -19,6 +20,7 @@
 #include "CliSupport.h"
 #include "Commands.h"
 #include "engine/Dgps.h"
+#include "engine/FixStatus.h"
 #include "engine/GpsEngine.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
@@ -35,6 +37,7 @@ constexpr double kMphPerMps = 2.236936;
 // What one view shows: the refreshed state and the real PRNs behind the SBAS slots.
 struct Snapshot {
     engine::GpsState state;
+    char16_t status[32] = {};
     int sbasPrn[engine::kLastSbasSlot - engine::kFirstSbasSlot + 1] = {};
 };
 
@@ -42,6 +45,7 @@ Snapshot takeSnapshot(engine::GpsEngine& gps) {
     std::lock_guard<std::mutex> hold(gps.lock());
     Snapshot s;
     s.state = gps.state;
+    engine::statusText(gps, s.status, std::size(s.status));
     for (int slot = engine::kFirstSbasSlot; slot <= engine::kLastSbasSlot; ++slot)
         s.sbasPrn[slot - engine::kFirstSbasSlot] = dgps::sbasPrn(slot);
     return s;
@@ -87,7 +91,7 @@ std::string renderBody(const Snapshot& snap) {
     const engine::PositionRecord& p = s.position;
     const engine::DopRecord& d = s.dop;
     std::string out;
-    // The status text (link state and kind of fix) belongs here, above the fix line.
+    appendLine(out, "Status     %s", ascii(snap.status).c_str());
     appendLine(out, "Fix        %-8s quality %d   %s   selection %c", ascii(p.fixText).c_str(),
                p.quality, fixModeText(d.fixMode), d.gsaSelection ? char(d.gsaSelection) : '-');
     appendLine(out, "Position   %.6f %c   %.6f %c", p.latitude < 0 ? -p.latitude : p.latitude,
@@ -246,6 +250,7 @@ int cmdWatch(int argc, char** argv) {
     // Constructed only: start() would read the configuration and open the configured port,
     // while here the stream comes from the input instead.
     engine::GpsEngine gps(clock, prompter);
+    gps.portOpen = 1; // the stream stands for an open port; its first bytes mark data as seen
     View view(useStdin ? "stdin" : path, isatty(STDOUT_FILENO) == 1);
     StreamReader reader(fd, gps);
     reader.start();
