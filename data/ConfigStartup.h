@@ -8,13 +8,13 @@
 namespace data {
 
 class ConfigStartup final : public engine::StartupServices {
-  public:
+public:
     explicit ConfigStartup(ConfigReadOptions options = {}) : options_(options) {}
 
     bool readApplicationDirectory(engine::GpsEngine& engine) override;
     bool readSettings(engine::GpsEngine& engine) override;
 
-  private:
+private:
     ConfigReadOptions options_;
 };
 

@@ -147,7 +147,8 @@ LinkFlags linkFlags(const GpsEngine& engine) {
 }
 
 bool statusText(const GpsEngine& engine, char16_t* buffer, std::size_t capacity) {
-    return statusText(engine.state, linkFlags(engine), engine.clock().tickCount(), buffer, capacity);
+    return statusText(engine.state, linkFlags(engine), engine.clock().tickCount(), buffer,
+                      capacity);
 }
 
 double estimatedHorizontalError(const GpsEngine& engine) {

@@ -19,7 +19,8 @@ GpsEngine::~GpsEngine() {
 
 bool GpsEngine::start() {
     initialiseFields();
-    if (!readApplicationDirectory()) return fail("Error Reading registry values, please re-install Corvane.");
+    if (!readApplicationDirectory())
+        return fail("Error Reading registry values, please re-install Corvane.");
     if (geodesy::datumTable().loadEllipsoids(applicationDirectory) != 0)
         return fail("Could not find \"ellipse.dat\" file.");
     if (geodesy::datumTable().loadDatums(applicationDirectory) != 0)

@@ -44,7 +44,7 @@ int64_t floorDiv(int64_t a, int64_t b) {
 
 // Appends sentences to a caller's buffer; the checksum covers everything between '$' and '*'.
 class SentenceWriter {
-  public:
+public:
     SentenceWriter(char* out, size_t capacity) : out_(out), capacity_(capacity) {}
 
     void begin(const char* identifier) {
@@ -71,7 +71,7 @@ class SentenceWriter {
     }
     size_t result() const { return overflow_ ? 0 : length_; }
 
-  private:
+private:
     char* out_;
     size_t capacity_;
     size_t length_ = 0;
@@ -225,8 +225,8 @@ NmeaSimulator::Sky NmeaSimulator::sky(double seconds) const {
             order[candidates++] = i;
     // Highest first; an insertion sort, as the list is a dozen entries at most.
     for (int i = 1; i < candidates; ++i)
-        for (int j = i; j > 0 && sky.satellites[order[j]].elevation >
-                                     sky.satellites[order[j - 1]].elevation;
+        for (int j = i;
+             j > 0 && sky.satellites[order[j]].elevation > sky.satellites[order[j - 1]].elevation;
              --j)
             std::swap(order[j], order[j - 1]);
     int gpsUsed = std::min(candidates, kMaxUsed - 1);

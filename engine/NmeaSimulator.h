@@ -22,7 +22,7 @@ struct SimulatorConfig {
 inline constexpr size_t kMaxEpochBytes = 1024;
 
 class NmeaSimulator {
-  public:
+public:
     static constexpr int kGpsSatellites = 12; // candidates; about ten of them are up at a time
     static constexpr int kSbasPrn = 48;
     static constexpr int kMaxUsed = 12; // PRN fields of $GPGSA
@@ -69,7 +69,7 @@ class NmeaSimulator {
     TruePosition truePosition(double seconds) const;
     Sky sky(double seconds) const;
 
-  private:
+private:
     struct Orbit {
         int prn;
         double phase;  // position in the cycle at time 0, 0..1

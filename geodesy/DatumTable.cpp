@@ -27,7 +27,7 @@ constexpr double kWgs72LongitudeShift = 2.685867793346782e-6;
 constexpr std::size_t kEllipsoidLineSize = 90;
 
 class File {
-  public:
+public:
     explicit File(const std::string& path) : f_(std::fopen(path.c_str(), "r")) {}
     ~File() {
         if (f_ != nullptr) std::fclose(f_);
@@ -36,7 +36,7 @@ class File {
     File& operator=(const File&) = delete;
     std::FILE* get() const { return f_; }
 
-  private:
+private:
     std::FILE* f_;
 };
 

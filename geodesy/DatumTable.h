@@ -82,7 +82,7 @@ inline constexpr std::size_t kDatumNameSize = sizeof(Datum::name);
 inline constexpr std::size_t kEllipsoidCodeSize = sizeof(Ellipsoid::code);
 
 class DatumTable {
-  public:
+public:
     static constexpr int kMaxEllipsoids = 32;
     static constexpr int kMaxSevenParameter = 25;
     static constexpr int kMaxThreeParameter = 250;
@@ -130,7 +130,7 @@ class DatumTable {
     uint32_t shiftFromWgs84(double lat84, double lon84, double h84, int index, double& lat,
                             double& lon, double& h) const;
 
-  private:
+private:
     uint32_t datumEllipsoid(const Datum& d, double& a, double& f) const;
     void wgs72ToWgs84(double lat, double lon, double h, double& lat84, double& lon84,
                       double& h84) const;

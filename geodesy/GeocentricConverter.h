@@ -16,7 +16,7 @@ inline constexpr uint32_t InvalidFlattening = 0x8; // 1/f outside 250..350
 } // namespace GeocentricStatus
 
 class GeocentricConverter {
-  public:
+public:
     // WGS 84: a = 6378137.0, f = 1/298.257223563.
     GeocentricConverter();
     // The given ellipsoid; a refused one (see setGeocentricEllipsoid) leaves WGS 84.
@@ -39,7 +39,7 @@ class GeocentricConverter {
     double eccentricitySquared() const { return e2_; }
     double secondEccentricitySquared() const { return ep2_; }
 
-  private:
+private:
     double a_;
     double f_;
     double e2_;

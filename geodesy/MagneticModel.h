@@ -40,7 +40,7 @@ struct HeadingInputs {
 };
 
 class MagneticModel {
-  public:
+public:
     static constexpr int kMaxDegree = 12;
     static constexpr int kSize = kMaxDegree + 1;
     static constexpr int kNameCapacity = 20;
@@ -72,7 +72,7 @@ class MagneticModel {
     float epoch() const { return epoch_; }
     const char* modelName() const { return name_; }
 
-  private:
+private:
     void resetArrays();
     void readCoefficients(std::FILE* file);
     void normaliseCoefficients();

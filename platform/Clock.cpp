@@ -8,7 +8,8 @@ namespace platform {
 uint32_t SystemClock::tickCount() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
-    uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
+    uint64_t ms =
+        static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
     auto tick = static_cast<uint32_t>(ms);
     return tick == 0 ? 1 : tick;
 }
@@ -30,6 +31,8 @@ SystemTime SystemClock::localTime() {
     return t;
 }
 
-void SystemClock::sleepMs(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void SystemClock::sleepMs(uint32_t ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 } // namespace platform

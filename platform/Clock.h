@@ -9,7 +9,7 @@ namespace platform {
 // The eight 16-bit fields of the platform's local time record, in its order.
 struct SystemTime {
     uint16_t wYear = 0;
-    uint16_t wMonth = 0; // 1..12
+    uint16_t wMonth = 0;     // 1..12
     uint16_t wDayOfWeek = 0; // 0 = Sunday
     uint16_t wDay = 0;
     uint16_t wHour = 0;
@@ -54,6 +54,8 @@ private:
 };
 
 // Ticks elapsed from `earlier` to `now`, correct across the counter's wrap.
-inline uint32_t ticksSince(uint32_t now, uint32_t earlier) { return now - earlier; }
+inline uint32_t ticksSince(uint32_t now, uint32_t earlier) {
+    return now - earlier;
+}
 
 } // namespace platform

@@ -20,10 +20,10 @@ public:
     // True for Yes.
     virtual bool askYesNo(std::string_view text, std::string_view caption = kDefaultCaption) = 0;
     // A chosen path, or nothing when the user cancelled.
-    virtual std::optional<std::string> saveFileName(std::string_view title, std::string_view initialPath,
-                                                    std::string_view filter) = 0;
-    virtual std::optional<std::string> openFileName(std::string_view title, std::string_view initialPath,
-                                                    std::string_view filter) = 0;
+    virtual std::optional<std::string>
+    saveFileName(std::string_view title, std::string_view initialPath, std::string_view filter) = 0;
+    virtual std::optional<std::string>
+    openFileName(std::string_view title, std::string_view initialPath, std::string_view filter) = 0;
 };
 
 // Command-line tools: each message on stderr followed by a line end; questions are answered No

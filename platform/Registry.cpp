@@ -53,7 +53,7 @@ std::string errnoText(const char* what, const std::string& path) {
 
 // Closes a descriptor when it goes out of scope; closing the lock file releases the lock.
 class FileDescriptor {
-  public:
+public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
     ~FileDescriptor() {
         if (fd_ >= 0) ::close(fd_);
@@ -63,7 +63,7 @@ class FileDescriptor {
     int get() const { return fd_; }
     int release() { return std::exchange(fd_, -1); }
 
-  private:
+private:
     int fd_;
 };
 

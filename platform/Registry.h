@@ -45,7 +45,7 @@ struct RegistryKeyName {
 std::optional<RegistryKeyName> parseRegistryKeyName(std::string_view fullName);
 
 class Registry {
-  public:
+public:
     // prompter receives the one report of a damaged file (stderr when null); clock names the
     // kept damaged file (the system clock when null). Both must outlive the registry.
     explicit Registry(std::string path, Prompter* prompter = nullptr, Clock* clock = nullptr);
@@ -87,7 +87,7 @@ class Registry {
     // Why the last failing call failed, in a few words (for command-line tools).
     const std::string& lastError() const { return lastError_; }
 
-  private:
+private:
     // The file's contents (empty when missing or damaged), or nothing when it cannot be read.
     std::optional<RegistryFile> load();
     // Runs change on the contents under the lock and writes the result when it returns true.

@@ -33,7 +33,7 @@ struct RegistryValue {
 };
 
 class RegistryFile {
-  public:
+public:
     static constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
 
     // The file's contents, or nothing with "line N: reason" in error.
@@ -57,7 +57,7 @@ class RegistryFile {
 
     bool empty() const { return keys_.empty(); }
 
-  private:
+private:
     struct Key {
         std::string name; // full name as created
         std::vector<RegistryValue> values;

@@ -8,7 +8,7 @@
 namespace setuphook {
 
 class HookLibrary {
-  public:
+public:
     HookLibrary() = default;
     ~HookLibrary();
     HookLibrary(const HookLibrary&) = delete;
@@ -24,7 +24,7 @@ class HookLibrary {
     UninstallInitFunction uninstallInit = nullptr;
     UninstallExitFunction uninstallExit = nullptr;
 
-  private:
+private:
     void* handle_ = nullptr;
     std::string error_;
 };

@@ -14,7 +14,7 @@ inline constexpr char kManifestName[] = "cvinstall.manifest";
 inline constexpr char kHookName[] = "libsetuphook.so";
 
 class Installer {
-  public:
+public:
     // installDir may be relative; the hook is given it as an absolute path ending in '/'.
     // Progress goes to out, problems to err.
     Installer(const std::string& installDir, std::FILE* out, std::FILE* err);
@@ -28,7 +28,7 @@ class Installer {
     // Removes what install recorded. True when everything listed is gone.
     bool uninstall();
 
-  private:
+private:
     struct Manifest {
         bool createdDirectory = false;
         std::vector<std::string> files;

@@ -24,7 +24,7 @@ inline constexpr int32_t kResultFail = static_cast<int32_t>(0x80004005u); // E_F
 enum class Disposition { None = 0, CreatedNewKey = 1, OpenedExistingKey = 2 };
 
 class RegistryKeyHolder {
-  public:
+public:
     explicit RegistryKeyHolder(platform::Registry& registry,
                                platform::RegistryRoot root = platform::RegistryRoot::CurrentUser)
         : registry_(registry), root_(root) {}
@@ -56,7 +56,7 @@ class RegistryKeyHolder {
     Disposition disposition() const { return disposition_; }
     int32_t result() const { return result_; }
 
-  private:
+private:
     int32_t keep(int32_t result) { return result_ = result; }
     // The result to give when an operation needs a key that is not open: the kept failure, or
     // kResultKeyNotOpen when nothing has failed yet, so that it never reads as success.

@@ -21,7 +21,7 @@ inline constexpr std::string_view kCompleteMessage =
 inline constexpr std::string_view kCaption = "Corvane";
 
 class SetupHook {
-  public:
+public:
     SetupHook(platform::Registry& registry, platform::Prompter& prompter)
         : registry_(registry), prompter_(prompter) {}
 
@@ -38,7 +38,7 @@ class SetupHook {
     // left as it is. Always kUninstallExitDone.
     int uninstallExit();
 
-  private:
+private:
     platform::Registry& registry_;
     platform::Prompter& prompter_;
 };

@@ -39,7 +39,7 @@ const geodesy::DatumTable& datums() {
 
 // Fixed home and documents folders, so paths in the expected texts do not depend on the user.
 class ConfigTest : public ::testing::Test {
-  protected:
+protected:
     configtexts::ScopedEnv home{"HOME", "/home/tester"};
     configtexts::ScopedEnv documents{"XDG_DOCUMENTS_DIR", nullptr};
 
@@ -240,7 +240,7 @@ TEST_F(ConfigTest, WrittenFileReadsBackUnchanged) {
 // --- Through the engine: files, write protection, failures ---------------------------------
 
 class ConfigFileTest : public ConfigTest {
-  protected:
+protected:
     void SetUp() override {
         setDirectory(dir.path());
         std::string share = testsupport::sourcePath("share/");
@@ -315,7 +315,7 @@ TEST_F(ConfigFileTest, ReplacingKeepsPermissionsAndLeavesNoTemporaryFile) {
 }
 
 class ApplicationDirectoryTest : public ConfigFileTest {
-  protected:
+protected:
     void writeRegistry(const std::string& values) {
         writeFile(registry, "Windows Registry Editor Version 5.00\n\n"
                             "[HKEY_CURRENT_USER\\SOFTWARE\\Varnholt\\Corvane]\n" +

@@ -9,7 +9,7 @@ namespace configtexts {
 
 // Sets (or, with nullptr, removes) an environment variable for the life of the object.
 class ScopedEnv {
-  public:
+public:
     ScopedEnv(const char* name, const char* value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old;
         if (value != nullptr)
@@ -26,7 +26,7 @@ class ScopedEnv {
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
-  private:
+private:
     std::string name_;
     std::optional<std::string> old_;
 };

@@ -121,7 +121,7 @@ TEST(EstimatedHorizontalError, FactorDependsOnQualityAndMode) {
 }
 
 class MaskTest : public ::testing::Test {
-  protected:
+protected:
     int code(const GpsState& state) {
         int c = -1;
         bool masked = maskCode(state, settings, c);

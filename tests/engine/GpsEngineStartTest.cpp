@@ -40,7 +40,8 @@ private:
 void copyTables(const testsupport::TempDir& dir, bool withMagneticModel) {
     for (const char* name : {"ellips.dat", "3_param.dat", "7_param.dat", "WMM.COF"}) {
         if (!withMagneticModel && std::strcmp(name, "WMM.COF") == 0) continue;
-        std::filesystem::copy_file(testsupport::sourcePath(std::string("share/") + name), dir.file(name));
+        std::filesystem::copy_file(testsupport::sourcePath(std::string("share/") + name),
+                                   dir.file(name));
     }
 }
 
@@ -68,7 +69,8 @@ TEST_F(EngineStart, RunsEveryStepInOrderAndSucceeds) {
     ASSERT_TRUE(engine.start());
     EXPECT_TRUE(prompter.entries().empty());
     EXPECT_EQ(services.calls, "dir;settings;");
-    EXPECT_FLOAT_EQ(services.yearSeenBySettings, 2026.5f) << "the decimal year precedes the settings";
+    EXPECT_FLOAT_EQ(services.yearSeenBySettings, 2026.5f)
+        << "the decimal year precedes the settings";
     EXPECT_TRUE(geodesy::datumTable().datumsLoaded());
 
     // Step 1 put every field back to its initial value.
@@ -92,8 +94,9 @@ TEST_F(EngineStart, MissingRegistryValueEndsStartUpBeforeTheTables) {
     engine.setStartupServices(&services);
 
     EXPECT_FALSE(engine.start());
-    EXPECT_EQ(prompter.messages(),
-              std::vector<std::string>{"Error Reading registry values, please re-install Corvane."});
+    EXPECT_EQ(
+        prompter.messages(),
+        std::vector<std::string>{"Error Reading registry values, please re-install Corvane."});
     EXPECT_EQ(services.calls, "dir;");
 }
 
@@ -111,12 +114,14 @@ TEST_F(EngineStart, MissingMagneticModelEndsStartUpBeforeTheSettings) {
 TEST_F(EngineStart, MissingEllipsoidFileNamesTheFileAsTheDeviceDid) {
     // The tables are process-wide and load once; this case needs a process that has not loaded
     // them yet (ctest runs every test in its own process).
-    if (geodesy::datumTable().ellipsoidsLoaded()) GTEST_SKIP() << "tables already loaded in this process";
+    if (geodesy::datumTable().ellipsoidsLoaded())
+        GTEST_SKIP() << "tables already loaded in this process";
     FixedDirectory services(dir.path(), true);
     engine.setStartupServices(&services);
 
     EXPECT_FALSE(engine.start());
-    EXPECT_EQ(prompter.messages(), std::vector<std::string>{"Could not find \"ellipse.dat\" file."});
+    EXPECT_EQ(prompter.messages(),
+              std::vector<std::string>{"Could not find \"ellipse.dat\" file."});
 }
 
 } // namespace

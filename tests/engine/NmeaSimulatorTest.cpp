@@ -138,7 +138,7 @@ TEST(NmeaSimulatorSky, StaysPlausibleOverADay) {
 
 // Feeds the simulator's output through the engine as the reader and the refresh timer do.
 class SimulatedReceiver : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { dgps::resetParser(); }
 
     void run(const NmeaSimulator& sim, uint64_t from, uint64_t to) {

@@ -61,7 +61,7 @@ std::string repeat(const std::string& line, int n) {
 }
 
 class ShippedTables : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         ASSERT_EQ(table.loadEllipsoids(kShare.c_str()), 0u);
         ASSERT_EQ(table.loadDatums(kShare.c_str()), 0u);

@@ -15,7 +15,7 @@ using namespace geodesy;
 namespace {
 
 class UtmGrid : public ::testing::Test {
-  protected:
+protected:
     static void SetUpTestSuite() {
         const std::string share = testsupport::sourcePath("share/");
         ASSERT_EQ(table.loadEllipsoids(share.c_str()), 0u);

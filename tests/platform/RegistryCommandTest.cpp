@@ -12,7 +12,7 @@ namespace {
 
 // cvtool reads $CORVANE_REGISTRY, so each test works on a file of its own.
 class RegistryCommand : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { setenv("CORVANE_REGISTRY", path.c_str(), 1); }
     void TearDown() override { unsetenv("CORVANE_REGISTRY"); }
 

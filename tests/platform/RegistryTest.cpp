@@ -26,7 +26,7 @@ constexpr RegistryRoot kUser = RegistryRoot::CurrentUser;
 constexpr RegistryRoot kMachine = RegistryRoot::LocalMachine;
 
 class RegistryTest : public ::testing::Test {
-  protected:
+protected:
     TempDir dir;
     std::string path = dir.file("config/corvane/registry.reg");
     platform::RecordingPrompter prompter;

@@ -34,7 +34,7 @@ InstallRun cvinstall(const TempDir& work, const std::string& registry, const std
 }
 
 class InstallerTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         writeFile(work.file("ellips.dat"), "ellipsoids\n");
         writeFile(work.file("cvtool"), "#!/bin/sh\n");

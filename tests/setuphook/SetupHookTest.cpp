@@ -23,7 +23,7 @@ constexpr char kAppKey[] = "SOFTWARE\\Varnholt\\Corvane";
 // The built libsetuphook.so, loaded as an installer loads it, working on a registry file of the
 // test's own (CORVANE_REGISTRY).
 class HookLibraryTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         setenv("CORVANE_REGISTRY", path.c_str(), 1);
         handle = dlopen(SETUPHOOK_PATH, RTLD_NOW | RTLD_LOCAL);

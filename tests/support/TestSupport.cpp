@@ -42,8 +42,8 @@ std::string sourcePath(const std::string& relative) {
 CommandResult runCvtool(const std::string& args, const std::string& input) {
     TempDir dir;
     writeFile(dir.file("in"), input);
-    std::string cmd = std::string("'") + CVTOOL_PATH + "' " + args + " <'" + dir.file("in") + "' >'" +
-                      dir.file("out") + "' 2>'" + dir.file("err") + "'";
+    std::string cmd = std::string("'") + CVTOOL_PATH + "' " + args + " <'" + dir.file("in") +
+                      "' >'" + dir.file("out") + "' 2>'" + dir.file("err") + "'";
     int raw = std::system(cmd.c_str());
     CommandResult r;
     r.status = (raw != -1 && WIFEXITED(raw)) ? WEXITSTATUS(raw) : -1;

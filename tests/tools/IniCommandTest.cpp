@@ -19,7 +19,7 @@ using testsupport::writeFile;
 const std::string kNotFound = "\"cv.ini\" file not found - default values used.\n";
 
 class IniCommandTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         for (const char* table : {"ellips.dat", "3_param.dat", "7_param.dat"})
             std::filesystem::copy_file(testsupport::sourcePath(std::string("share/") + table),

@@ -67,7 +67,8 @@ namespace {
 // The line of output whose sentence is the n-th one printed (0-based).
 std::string outputLine(const std::string& out, int n) {
     size_t start = 0;
-    for (int i = 0; i < n; ++i) start = out.find('\n', start) + 1;
+    for (int i = 0; i < n; ++i)
+        start = out.find('\n', start) + 1;
     return out.substr(start, out.find('\n', start) - start);
 }
 
@@ -88,7 +89,8 @@ TEST(NmeaCommand, IniAddsStatusEheAndTheMaskVerdictOfThatFile) {
     // GSA: 3D with PDOP 3.5 above the file's 2.0; EHE = 1.2 x 5.3 x 2.
     std::string gsa = outputLine(r.out, 1);
     EXPECT_NE(gsa.find("\"statusText\":\"3D GPS  \",\"ehe\":12.72"), std::string::npos) << gsa;
-    EXPECT_NE(gsa.find("\"masked\":true,\"maskCode\":2,\"maskText\":\"PDOP high\"}"), std::string::npos);
+    EXPECT_NE(gsa.find("\"masked\":true,\"maskCode\":2,\"maskText\":\"PDOP high\"}"),
+              std::string::npos);
     // The fix is lost: PDOP is tested before the fix itself.
     std::string lost = outputLine(r.out, 2);
     EXPECT_NE(lost.find("\"statusText\":\"No Fix     \",\"ehe\":-1,\"masked\":true,\"maskCode\":2"),

@@ -32,14 +32,16 @@ void closeInput(std::FILE* file) {
 
 namespace cvtool {
 
-int forEachInputLine(std::FILE* in, const std::function<const char*(std::string_view line)>& handle) {
+int forEachInputLine(std::FILE* in,
+                     const std::function<const char*(std::string_view line)>& handle) {
     int status = 0;
     long lineNumber = 0;
     std::string line;
     int c = 0;
     while (c != EOF) {
         line.clear();
-        while ((c = std::fgetc(in)) != EOF && c != '\n') line.push_back(static_cast<char>(c));
+        while ((c = std::fgetc(in)) != EOF && c != '\n')
+            line.push_back(static_cast<char>(c));
         if (c == EOF && line.empty()) break;
         ++lineNumber;
         if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -59,7 +61,8 @@ std::string tableDirectory(const char* dirArgument) {
         // Installed: the tables sit beside the program. In the build tree: the source's share/.
         std::error_code ec;
         auto self = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
-        dir = (!ec && std::filesystem::exists(self / "ellips.dat")) ? self.string() : CORVANE_SHARE_DIR;
+        dir = (!ec && std::filesystem::exists(self / "ellips.dat")) ? self.string()
+                                                                    : CORVANE_SHARE_DIR;
     }
     if (dir.back() != '/') dir.push_back('/');
     return dir;

@@ -26,7 +26,8 @@ namespace cvtool {
 // Bulk commands: calls handle for every input line (without its line end, CR LF or LF). handle
 // returns nullptr for a good line or a short reason for a malformed one, which is reported as
 // "cvtool: line N: <reason>" on stderr and skipped. Returns 0, or 1 when any line was malformed.
-int forEachInputLine(std::FILE* in, const std::function<const char*(std::string_view line)>& handle);
+int forEachInputLine(std::FILE* in,
+                     const std::function<const char*(std::string_view line)>& handle);
 
 // A directory argument with the trailing '/' the table readers expect. Without one: the
 // program's own directory when the tables are installed beside it, else the source tree's share/.

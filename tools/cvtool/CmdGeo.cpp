@@ -11,9 +11,11 @@ int cmdGeo(int argc, char** argv) {
         const char* name;
         int (*run)(int, char**);
     };
-    static constexpr Sub kSubs[] = {{"datums", geoDatums}, {"shift", geoShift}, {"utm", geoUtm},
-                                    {"wmm", geoWmm},       {"nav", geoNav},     {"format", geoFormat}};
-    if (argc < 1) return usageError("geo needs a sub-command: datums, shift, utm, wmm, nav or format");
+    static constexpr Sub kSubs[] = {{"datums", geoDatums}, {"shift", geoShift},
+                                    {"utm", geoUtm},       {"wmm", geoWmm},
+                                    {"nav", geoNav},       {"format", geoFormat}};
+    if (argc < 1)
+        return usageError("geo needs a sub-command: datums, shift, utm, wmm, nav or format");
     for (const auto& s : kSubs)
         if (std::strcmp(argv[0], s.name) == 0) return s.run(argc - 1, argv + 1);
     return usageError("unknown geo sub-command '%s'", argv[0]);

@@ -290,7 +290,8 @@ bool applyIni(const char* path, engine::GpsEngine& engine) {
     std::string text;
     char chunk[4096];
     size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, n);
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        text.append(chunk, n);
     std::fclose(file);
 
     geodesy::DatumTable datums;

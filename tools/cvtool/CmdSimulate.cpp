@@ -108,7 +108,7 @@ int parseOptions(int argc, char** argv, SimulateOptions& o) {
 // Where the sentences go. A pipe whose reader has gone ends the run; a pseudo-terminal that
 // nobody reads, or whose reader lags, loses sentences as a serial line would.
 class Output {
-  public:
+public:
     bool openStdout() {
         fd_ = STDOUT_FILENO;
         return true;
@@ -161,7 +161,7 @@ class Output {
 
     bool failed() const { return failed_; }
 
-  private:
+private:
     int fd_ = -1;
     bool isPty_ = false;
     bool failed_ = false;

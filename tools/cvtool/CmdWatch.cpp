@@ -129,7 +129,7 @@ std::string renderBody(const Snapshot& snap) {
 // Reads the input as the serial reader does: up to 1000 bytes a read, each read fed to the
 // engine at once.
 class StreamReader {
-  public:
+public:
     StreamReader(int fd, engine::GpsEngine& gps) : fd_(fd), terminal_(isatty(fd) == 1), gps_(gps) {}
 
     void start() {
@@ -148,7 +148,7 @@ class StreamReader {
     uint64_t bytesRead() const { return bytes_.load(); }
     int error() const { return error_; } // errno of a failed read, 0 at a clean end
 
-  private:
+private:
     void run() {
         uint8_t buffer[kReadSize];
         for (;;) {
@@ -181,7 +181,7 @@ class StreamReader {
 };
 
 class View {
-  public:
+public:
     View(const char* source, bool terminal) : source_(source), terminal_(terminal) {}
 
     // After every refresh: a terminal is redrawn when anything changed; plain output gets a
@@ -199,7 +199,7 @@ class View {
         if (!printedAny_ || body != lastBody_ || terminal_) show(body, bytes);
     }
 
-  private:
+private:
     void show(const std::string& body, uint64_t bytes) {
         std::string text;
         appendLine(text, "cvtool watch: %s, %llu bytes read", source_,

@@ -15,18 +15,24 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"nmea", cvtool::cmdNmea, "nmea [--ini FILE] [FILE|-]    decode NMEA through the engine, one JSON object per sentence"},
+    {"nmea", cvtool::cmdNmea,
+     "nmea [--ini FILE] [FILE|-]    decode NMEA through the engine, one JSON object per sentence"},
     {"simulate", cvtool::cmdSimulate,
-     "simulate [--rate HZ] [--start LAT,LON] [--speed MPS] [--seconds N] [--seed N] [--pty] [--fast]    simulated receiver (--fast: no real-time pacing)"},
+     "simulate [--rate HZ] [--start LAT,LON] [--speed MPS] [--seconds N] [--seed N] [--pty] "
+     "[--fast]    simulated receiver (--fast: no real-time pacing)"},
     {"watch", cvtool::cmdWatch, "watch [FILE|-]    live view of the GPS state of an NMEA stream"},
-    {"geo", cvtool::cmdGeo, "geo datums|shift|utm|wmm|nav|format ...    geodesy in bulk, one record per line"},
-    {"ini", cvtool::cmdIni, "ini DIR    read DIR/cv.ini as the program does and print the file it writes"},
-    {"reg", cvtool::cmdReg, "reg get KEY NAME | set [--dword] KEY NAME VALUE | delete KEY    the registry"},
+    {"geo", cvtool::cmdGeo,
+     "geo datums|shift|utm|wmm|nav|format ...    geodesy in bulk, one record per line"},
+    {"ini", cvtool::cmdIni,
+     "ini DIR    read DIR/cv.ini as the program does and print the file it writes"},
+    {"reg", cvtool::cmdReg,
+     "reg get KEY NAME | set [--dword] KEY NAME VALUE | delete KEY    the registry"},
 };
 
 void printHelp(std::FILE* out) {
     std::fputs("usage: cvtool COMMAND [ARGS]\n\ncommands:\n", out);
-    for (const auto& c : kCommands) std::fprintf(out, "  %s\n", c.synopsis);
+    for (const auto& c : kCommands)
+        std::fprintf(out, "  %s\n", c.synopsis);
 }
 
 } // namespace
