@@ -1,36 +1,19 @@
 // Feeds arbitrary bytes to the ellips.dat reader (through a file, as the program reads it) and
 // uses whatever table comes out for look-ups and the UTM grid.
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "FuzzFiles.h"
 #include "geodesy/DatumTable.h"
 #include "geodesy/Utm.h"
 
-namespace {
-
-const std::string& scratchDirectory() {
-    static const std::string dir = [] {
-        char pattern[] = "/tmp/fuzz-ellipsoids-XXXXXX";
-        if (mkdtemp(pattern) == nullptr) std::abort();
-        return std::string(pattern) + "/";
-    }();
-    return dir;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string& dir = scratchDirectory();
-    std::FILE* file = std::fopen((dir + "ellips.dat").c_str(), "wb");
-    if (file == nullptr) return 0;
-    if (size > 0) std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    static const std::string dir = fuzzfiles::makeScratchDirectory("ellipsoids");
+    fuzzfiles::writeFile(dir + "ellips.dat", data, size);
 
     geodesy::DatumTable table;
     table.loadEllipsoids(dir.c_str());

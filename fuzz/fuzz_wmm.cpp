@@ -1,35 +1,18 @@
 // Feeds arbitrary bytes to the WMM.COF reader (through a file, as the program reads it) and runs
 // the synthesis on whatever model comes out.
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "FuzzFiles.h"
 #include "geodesy/MagneticModel.h"
 
-namespace {
-
-const std::string& scratchDirectory() {
-    static const std::string dir = [] {
-        char pattern[] = "/tmp/fuzz-wmm-XXXXXX";
-        if (mkdtemp(pattern) == nullptr) std::abort();
-        return std::string(pattern) + "/";
-    }();
-    return dir;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string& dir = scratchDirectory();
+    static const std::string dir = fuzzfiles::makeScratchDirectory("wmm");
     std::string path = dir + geodesy::kMagneticModelFile;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return 0;
-    if (size > 0) std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    fuzzfiles::writeFile(path, data, size);
 
     static geodesy::MagneticModel model;
     char buffer[512];
