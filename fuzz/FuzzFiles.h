@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace fuzzfiles {
@@ -17,10 +18,16 @@ inline void writeFile(const std::string& path, const void* data, size_t size) {
     std::fclose(file);
 }
 
-// A fresh directory (path ending in '/') for this process.
+// A fresh directory (path ending in '/') for this process, removed when the process exits.
 inline std::string makeScratchDirectory(const char* tag) {
+    static std::string created;
     std::string pattern = std::string("/tmp/fuzz-") + tag + "-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) std::abort();
+    created = pattern;
+    std::atexit([] {
+        std::error_code ec;
+        std::filesystem::remove_all(created, ec);
+    });
     return pattern + "/";
 }
 

@@ -127,6 +127,9 @@ bool readDatumRecord(std::FILE* f, std::size_t maxCodeLength, int count, DatumRe
     if (c == '"') {
         if (std::fscanf(f, "%32[^\"]", r.name) == EOF) return false;
         if (std::getc(f) != '"') return false; // unterminated or longer than 32
+        // A quote left open runs into the next line; such a name would break every list of
+        // datums, one per line.
+        if (std::strpbrk(r.name, "\r\n") != nullptr) return false;
     } else if (c != EOF) {
         std::ungetc(c, f);
     }
@@ -166,7 +169,8 @@ bool validLongitude(double lon) {
     return lon >= -kPi && lon <= 2.0 * kPi;
 }
 
-// Abridged Molodensky shift by (dX, dY, dZ) from an ellipsoid (a, f) to one with a + da, f + df.
+// Molodensky shift by (dX, dY, dZ) from an ellipsoid (a, f) to one with a + da, f + df. The
+// flattening term is the full one, so it matches the standard Molodensky formulas to 0.1 mm.
 void molodenskyShift(double a, double da, double f, double df, double dx, double dy, double dz,
                      double lat, double lon, double h, double& latOut, double& lonOut,
                      double& hOut) {
@@ -433,6 +437,9 @@ uint32_t DatumTable::datumEllipsoid(const Datum& d, double& a, double& f) const 
     int index = 0;
     if (findEllipsoid(d.ellipsoidCode, index) != 0 || ellipsoidParameters(index, a, f) != 0)
         return DatumStatus::EllipsoidError;
+    // The geocentric converter refuses an ellipsoid far from the earth's shape and would go on
+    // with WGS 84; a shift on the wrong ellipsoid must not pass for a good one.
+    if (GeocentricConverter().setGeocentricEllipsoid(a, f) != 0) return DatumStatus::EllipsoidError;
     return 0;
 }
 

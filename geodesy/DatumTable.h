@@ -42,7 +42,9 @@ inline constexpr uint32_t InvalidTargetIndex = 0x200;
 inline constexpr uint32_t InvalidCode = 0x400;       // not in the list, or longer than 6 characters
 inline constexpr uint32_t InvalidLatitude = 0x800;   // outside -pi/2..pi/2
 inline constexpr uint32_t InvalidLongitude = 0x1000; // outside -pi..2pi
-inline constexpr uint32_t EllipsoidError = 0x8000;   // the datum's ellipsoid cannot be found/read
+// The datum's ellipsoid cannot be found or read, or is too far from the earth's shape for the
+// geocentric converter (a <= 0 or 1/f outside 250..350).
+inline constexpr uint32_t EllipsoidError = 0x8000;
 } // namespace DatumStatus
 
 // One line of ellips.dat.

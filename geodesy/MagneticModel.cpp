@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace geodesy {
 
@@ -78,10 +79,10 @@ void MagneticModel::resetArrays() {
 bool MagneticModel::loadMagneticModel(char* directory, size_t capacity, int maxDegree) {
     loaded_ = false;
     if (directory == nullptr || capacity == 0) return false;
-    char path[4096];
-    std::snprintf(path, sizeof path, "%.*s%s", static_cast<int>(strnlen(directory, capacity)),
-                  directory, kMagneticModelFile);
-    std::FILE* file = std::fopen(path, "r");
+    // Built at full length: a cut path could name another file.
+    std::string path(directory, strnlen(directory, capacity));
+    path += kMagneticModelFile;
+    std::FILE* file = std::fopen(path.c_str(), "r");
     if (file == nullptr) {
         copyTruncated(directory, capacity, kMagneticFileOpenError);
         return false;

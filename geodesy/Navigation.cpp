@@ -1,5 +1,6 @@
 #include "geodesy/Navigation.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace geodesy {
@@ -20,6 +21,9 @@ double greatCircleDistance(double lat1, double lon1, double lat2, double lon2) {
     double sinLon = std::sin(dLon / 2.0);
     double h = sinLat * sinLat +
                std::cos(lat1 * kPi / 180.0) * std::cos(lat2 * kPi / 180.0) * sinLon * sinLon;
+    // Rounding can take h a hair above 1 for nearly antipodal points, where sqrt(1 - h) would be
+    // NaN; such points are half a circumference apart. (NaN input stays NaN.)
+    h = std::clamp(h, 0.0, 1.0);
     return kNavigationEarthRadius * 2.0 * std::atan2(std::sqrt(h), std::sqrt(1.0 - h));
 }
 
@@ -53,9 +57,13 @@ double crossTrackError(const Point& from, const Point& to, const Point& here) {
         initialBearing(from.latitude, from.longitude, here.latitude, here.longitude);
     double bearingToTarget =
         initialBearing(from.latitude, from.longitude, to.latitude, to.longitude);
-    return kNavigationEarthRadius *
-           std::asin((d / kNavigationEarthRadius) *
-                     std::sin(bearingToHere * kDegToRad - bearingToTarget * kDegToRad));
+    // The distance in radians stands in for its sine, which is close for every distance a course
+    // is navigated over; more than a radian (6378 km) off the course the product can leave -1..1,
+    // where asin has no value. Held there, the error is a quarter circumference, the most any
+    // point can lie off a great circle.
+    double x = (d / kNavigationEarthRadius) *
+               std::sin(bearingToHere * kDegToRad - bearingToTarget * kDegToRad);
+    return kNavigationEarthRadius * std::asin(std::clamp(x, -1.0, 1.0));
 }
 
 } // namespace geodesy

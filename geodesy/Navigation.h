@@ -19,7 +19,8 @@ double greatCircleDistance(double lat1, double lon1, double lat2, double lon2);
 // course is 180 from the north pole and 0 from the south pole.
 double initialBearing(double lat1, double lon1, double lat2, double lon2);
 
-// Metres off the course from -> to, positive when here lies to its right.
+// Metres off the course from -> to, positive when here lies to its right; at most a quarter
+// circumference either way.
 double crossTrackError(const Point& from, const Point& to, const Point& here);
 
 } // namespace geodesy

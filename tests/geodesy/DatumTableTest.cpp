@@ -115,6 +115,24 @@ TEST(EllipsoidLoading, LimitIs32Lines) {
     EXPECT_EQ(over.findEllipsoid("WE", i), EllipsoidStatus::NotLoaded);
 }
 
+TEST(EllipsoidLoading, LoadedOnceThenKept) {
+    TempDir dir;
+    writeFile(dir.file("ellips.dat"), std::string(kWe) + kWd + kCd);
+    DatumTable t;
+    ASSERT_EQ(t.loadEllipsoids(dir.path().c_str()), 0u);
+    writeFile(dir.file("ellips.dat"), kWe);
+    EXPECT_EQ(t.loadEllipsoids(dir.path().c_str()), 0u);
+    EXPECT_EQ(t.loadEllipsoids("/nonexistent/"), 0u);
+    EXPECT_EQ(t.ellipsoidCount(), 3);
+    // A load that found no WGS ellipsoids has not succeeded: the next call reads again.
+    DatumTable partial;
+    EXPECT_EQ(partial.loadEllipsoids(dir.path().c_str()), EllipsoidStatus::WgsMissing);
+    EXPECT_EQ(partial.ellipsoidCount(), 1);
+    writeFile(dir.file("ellips.dat"), std::string(kWe) + kWd + kCd);
+    EXPECT_EQ(partial.loadEllipsoids(dir.path().c_str()), 0u);
+    EXPECT_EQ(partial.ellipsoidCount(), 3);
+}
+
 TEST(EllipsoidLoading, MissingFileOrWgsEllipsoids) {
     TempDir dir;
     DatumTable t;
@@ -234,6 +252,7 @@ TEST(DatumLoading, OverWideFieldsAndBadNumbersAreParseErrors) {
         "OGB-7 \"Glued\" AA 1 2 3 4 5 6-7\n",
         "OGB-7 \"Infinite\" AA 1 2 3 4 5 6 inf\n",
         "OGB-7 \"Bin\0ary\" AA 1 2 3 4 5 6 7\n\x01\xff"s,
+        "OGB-7 \"Open quote\nNEXT \" AA 1 2 3 4 5 6 7\n",
     };
     for (const auto& record : badSeven) {
         Tables t;
@@ -255,6 +274,11 @@ TEST(DatumLoading, OverWideFieldsAndBadNumbersAreParseErrors) {
               0u);
     EXPECT_EQ(exact.table.datum(3)->name, name32);
     EXPECT_STREQ(exact.table.datum(4)->code, "ABCDEF");
+    // The seven-parameter file has no user-defined marker: a '*' is part of the code.
+    Tables seven;
+    ASSERT_EQ(seven.load(ellips, "*OGB \"Star\" AA 1 2 3 4 5 6 7\n", ""), 0u);
+    EXPECT_STREQ(seven.table.datum(3)->code, "*OGB");
+    EXPECT_EQ(seven.table.datum(3)->userDefined, 0);
 }
 
 TEST_F(ShippedTables, Wgs84IsUnchangedAndWgs72MovesLongitudeByFixedAmount) {
@@ -284,9 +308,9 @@ TEST_F(ShippedTables, ShiftsAgreeWithIndependentReference) {
         // Seven-parameter: the inverse is the first-order one, a centimetre or two off.
         {"OGB-7", false, 51.5, -0.1, 0, 51.4994882896, -0.0983906228, -46.0752, 0.03},
         {"OGB-7", true, 52.0, -1.5, 100, 52.0004320848, -1.5014684096, 148.3985, 0.01},
-        // Three-parameter, abridged Molodensky.
-        {"NAS-C", true, 40, -100, 0, 40.0000094828, -100.0004176222, -35.2158, 0.05},
-        {"ADI-M", false, 9, 38.7, 2000, 8.9989555859, 38.6991628353, 2001.6906, 0.05},
+        // Three-parameter: PROJ's (full) molodensky on the same ellipsoids.
+        {"NAS-C", true, 40, -100, 0, 40.0000094677, -100.0004176089, -35.2159, 0.001},
+        {"ADI-M", false, 9, 38.7, 2000, 8.9989556870, 38.6991628168, 2001.6889, 0.001},
     };
     for (const auto& c : cases) {
         double lat, lon, h;
@@ -308,8 +332,8 @@ TEST_F(ShippedTables, RoundTripReturnsToStart) {
             const int i = index(code);
             ASSERT_EQ(table.shiftFromWgs84(latDeg * kDeg, 2.0, 100.0, i, lat, lon, h), 0u);
             ASSERT_EQ(table.shiftToWgs84(i, lat, lon, h, lat84, lon84, h84), 0u);
-            // The abridged Molodensky formulas are not exact inverses of each other: a few
-            // decimetres at most.
+            // The Molodensky formulas are not exact inverses of each other: a few decimetres at
+            // most.
             EXPECT_NEAR(lat84, latDeg * kDeg, 5e-8) << code << latDeg;
             EXPECT_NEAR(lon84, 2.0, 1e-6) << code << latDeg; // 1e-6 rad is 6 m at 89.9 deg
             EXPECT_NEAR(h84, 100.0, 0.2) << code << latDeg;
@@ -330,6 +354,14 @@ TEST_F(ShippedTables, RouteChoiceShowsInLongitudeAbovePi) {
     EXPECT_NEAR(lon, -kPi / 2, 1e-3);
 }
 
+TEST_F(ShippedTables, MolodenskyLongitudeBelowMinusPiWrapsToEast) {
+    // NAD27 to WGS 84 moves a point on the antimeridian west, past -pi.
+    double lat, lon, h;
+    ASSERT_EQ(table.shiftToWgs84(index("NAS-C"), 0.7, -kPi, 0, lat, lon, h), 0u);
+    EXPECT_LT(lon, kPi);
+    EXPECT_GT(lon, kPi - 1e-4);
+}
+
 TEST_F(ShippedTables, RefusedInputsLeaveOutputsAlone) {
     double lat = 7, lon = 7, h = 7;
     EXPECT_EQ(table.shiftFromWgs84(0, 0, 0, 0, lat, lon, h), DatumStatus::InvalidTargetIndex);
@@ -347,6 +379,28 @@ TEST(DatumShift, UnknownEllipsoidIsReportedPerShift) {
     double lat = 7, lon = 7, h = 7;
     EXPECT_EQ(t.table.shiftFromWgs84(0.5, 0.5, 0, 3, lat, lon, h), DatumStatus::EllipsoidError);
     EXPECT_EQ(t.table.shiftToWgs84(4, 0.5, 0.5, 0, lat, lon, h), DatumStatus::EllipsoidError);
+    EXPECT_EQ(lat + lon + h, 21.0);
+}
+
+TEST(DatumShift, EllipsoidTheConverterRefusesIsAnEllipsoidError) {
+    // 1/f = 200 loads, but the geocentric route would silently fall back to WGS 84, so neither
+    // route shifts on it.
+    Tables t;
+    ASSERT_EQ(
+        t.load(std::string(kWe) + kWd +
+                   "*Flat                          FL 6378000.000 6346110.0000 200.000000000 \n",
+               "FLAT-7 \"Flat\" FL 1 2 3 0 0 0 0\n",
+               "FLAT-3 \"Flat\" FL 1 0 2 0 3 0 -90 90 -180 180\n"),
+        0u);
+    double lat = 7, lon = 7, h = 7;
+    for (int i : {3, 4}) {
+        for (double at : {0.5, 1.567}) {
+            EXPECT_EQ(t.table.shiftToWgs84(i, at, 0.5, 0, lat, lon, h),
+                      DatumStatus::EllipsoidError);
+            EXPECT_EQ(t.table.shiftFromWgs84(at, 0.5, 0, i, lat, lon, h),
+                      DatumStatus::EllipsoidError);
+        }
+    }
     EXPECT_EQ(lat + lon + h, 21.0);
 }
 

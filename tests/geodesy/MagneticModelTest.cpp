@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "support/TestSupport.h"
 
@@ -157,6 +158,19 @@ TEST(MagneticModelFile, MissingFileOverwritesTheDirectoryBuffer) {
     char small[5] = "/x/";
     EXPECT_FALSE(model.loadMagneticModel(small, sizeof small, 12));
     EXPECT_STREQ(small, "File");
+}
+
+TEST(MagneticModelFile, LongDirectoryIsNotCutToAnotherFileName) {
+    testsupport::TempDir dir;
+    // A model under a name that a path cut one character short would open.
+    testsupport::writeFile(dir.file("WMM.CO"), testsupport::readFile(shareDirectory() + "WMM.COF"));
+    std::string padded = dir.path() + "/";
+    padded.resize(4089, '/'); // + "WMM.COF" is 4096 characters
+    std::vector<char> buffer(padded.begin(), padded.end());
+    buffer.push_back('\0');
+    MagneticModel model;
+    EXPECT_FALSE(model.loadMagneticModel(buffer.data(), buffer.size(), 12));
+    EXPECT_STREQ(buffer.data(), "File Open Error");
 }
 
 TEST(MagneticModelFile, EndMarkerIsOptional) {

@@ -19,6 +19,8 @@ TEST(GreatCircleDistance, OneDegreeOfEquatorAndSymmetry) {
                 greatCircleDistance(-33.9, 151.2, 48.1, 11.5), 1e-6);
     // Antipodes: half the circumference.
     EXPECT_NEAR(greatCircleDistance(0, 0, 0, 180), 6378137.0 * 3.141592653589793, 1e-3);
+    // Here rounding takes the haversine term a hair above 1.
+    EXPECT_NEAR(greatCircleDistance(-88.2, 0, 88.2, 180), 6378137.0 * 3.141592653589793, 1e-3);
 }
 
 TEST(InitialBearing, CardinalDirectionsNorthIs360) {
@@ -49,6 +51,10 @@ TEST(CrossTrackError, SignTellsTheSideOfTheCourse) {
     Point square{0.01, 0, 0};
     EXPECT_NEAR(crossTrackError(from, to, square),
                 -greatCircleDistance(0, 0, square.latitude, square.longitude), 1e-3);
+    // More than a radian square off the course: a quarter circumference, not NaN.
+    double quarter = 6378137.0 * 3.141592653589793 / 2.0;
+    EXPECT_NEAR(crossTrackError(from, to, Point{60, 0, 0}), -quarter, 1e-3);
+    EXPECT_NEAR(crossTrackError(from, to, Point{-60, 0, 0}), quarter, 1e-3);
 }
 
 TEST(NavigationFormulas, NotANumberGivesNotANumber) {
