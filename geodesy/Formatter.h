@@ -36,7 +36,6 @@ inline constexpr std::size_t kAltitudeTextSize = 32;
 inline constexpr std::size_t kOutputTextSize = 32;
 inline constexpr std::size_t kOutputZoneTextMax = 25; // characters of the zone text kept
 
-inline constexpr const char16_t* kLowVelocityText = u"Low Vel";
 
 // The three settings the position formatters read.
 struct FormatSettings {
