@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 #include "engine/GpsEngine.h"
 #include "geodesy/DatumTable.h"
@@ -131,12 +132,15 @@ std::optional<std::string> directoryValue(std::string_view value) {
     return dir;
 }
 
-// Position just after the last '/' when the last part of path names a file (holds a '.').
+// Position just after the last '/' when the last part of path names a file: it holds a '.' and
+// is not an existing directory (folders such as ".corvane" or "v1.2" are common here).
 std::optional<std::size_t> fileNameStart(std::string_view path) {
     std::size_t slash = path.rfind('/');
     if (slash == std::string_view::npos) return std::nullopt;
     std::string_view tail = path.substr(slash + 1);
     if (tail.find('.') == std::string_view::npos) return std::nullopt;
+    struct stat st {};
+    if (::stat(std::string(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return std::nullopt;
     return slash + 1;
 }
 
@@ -427,6 +431,25 @@ void syncDirectory(const std::string& dir) {
     ::close(fd);
 }
 
+// The file path names once symbolic links are followed (the last one may point to a file that
+// does not exist yet); nothing for a loop of links.
+std::optional<std::string> followLinks(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+        char target[PATH_MAX];
+        ssize_t n = ::readlink(path.c_str(), target, sizeof target);
+        if (n <= 0 || static_cast<std::size_t>(n) >= sizeof target) return std::nullopt;
+        std::string next(target, static_cast<std::size_t>(n));
+        if (next[0] != '/') {
+            std::size_t slash = path.rfind('/');
+            if (slash != std::string::npos) next.insert(0, path, 0, slash + 1);
+        }
+        path = std::move(next);
+    }
+    return std::nullopt;
+}
+
 bool readWholeFile(int fd, std::string& out) {
     char buffer[4096];
     for (;;) {
@@ -598,18 +621,26 @@ std::string configFilePath(const engine::GpsEngine& engine) {
 }
 
 bool replaceFile(const std::string& path, std::string_view content) {
-    std::size_t slash = path.rfind('/');
-    std::string dir = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
-    std::string temp = path + ".XXXXXX";
+    // A link stays a link: the file it points to is the one replaced.
+    std::optional<std::string> resolved = followLinks(path);
+    if (!resolved) return false;
+    const std::string& target = *resolved;
+    struct stat old {};
+    bool exists = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    // A file the user may not write is left alone, as an open for writing would leave it; one
+    // without any write permission counts as write-protected even for the superuser.
+    if (exists && ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) return false;
+
+    std::size_t slash = target.rfind('/');
+    std::string dir = slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
+    std::string temp = target + ".XXXXXX";
     int fd = ::mkstemp(temp.data());
     if (fd < 0) return false;
     // Keep the permissions of the file being replaced; a new file gets the usual ones.
-    struct stat old {};
-    mode_t mode =
-        (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ? (old.st_mode & 07777) : 0644;
+    mode_t mode = exists ? (old.st_mode & 07777) : 0644;
     bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, content) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
-    if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
+    if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {
         ::unlink(temp.c_str());
         return false;
@@ -631,7 +662,8 @@ bool writeSettings(engine::GpsEngine& engine) {
 
 bool readSettings(engine::GpsEngine& engine, const ConfigReadOptions& options) {
     std::string path = configFilePath(engine);
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without waiting: a FIFO in the file's place must not hang start-up (it is refused below).
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         // Only a missing file is replaced by the defaults: one that exists but cannot be read
         // still holds the user's settings.

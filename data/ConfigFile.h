@@ -75,7 +75,9 @@ bool translateDevicePath(std::string_view value, char* out, std::size_t capacity
 std::string configFilePath(const engine::GpsEngine& engine);
 
 // Replaces path with content: a temporary file in the same folder, flushed to disk, renamed over
-// the old file. On failure the old file is left as it was.
+// the old file. A symbolic link is followed, so the link stays and its target is replaced. An
+// existing file the user may not write (or that has no write permission at all) is not replaced.
+// On failure the old file is left as it was.
 bool replaceFile(const std::string& path, std::string_view content);
 
 // Reads cv.ini into the engine's settings. False when the file could not be read: the defaults

@@ -314,6 +314,59 @@ TEST_F(ConfigFileTest, ReplacingKeepsPermissionsAndLeavesNoTemporaryFile) {
     EXPECT_EQ(files, 1);
 }
 
+TEST_F(ConfigFileTest, FileWithoutWritePermissionIsNotReplaced) {
+    std::string original = "[Corvane]\nUnits=Metric\n";
+    writeFile(iniPath(), original);
+    ::chmod(iniPath().c_str(), 0444);
+    ASSERT_TRUE(data::readSettings(engine));
+    EXPECT_FALSE(data::writeSettings(engine));
+    EXPECT_EQ(readFile(iniPath()), original);
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{std::string(data::kMsgConfigNotFound)});
+}
+
+TEST_F(ConfigFileTest, LinkedFileIsReplacedThroughTheLink) {
+    std::filesystem::create_directory(dir.file("dotfiles"));
+    writeFile(dir.file("dotfiles/cv.ini"), "[Corvane]\nUnits=Feet\n");
+    std::filesystem::create_symlink("dotfiles/cv.ini", iniPath());
+    ASSERT_TRUE(data::readSettings(engine));
+    ASSERT_TRUE(data::writeSettings(engine));
+    EXPECT_TRUE(std::filesystem::is_symlink(iniPath()));
+    EXPECT_EQ(valueOf(readFile(dir.file("dotfiles/cv.ini")), "Units"), "Feet");
+    EXPECT_EQ(valueOf(readFile(dir.file("dotfiles/cv.ini")), "Protected"), "No");
+
+    std::filesystem::remove(iniPath());
+    std::filesystem::create_symlink(iniPath(), iniPath()); // a loop: nothing to write
+    EXPECT_FALSE(data::writeSettings(engine));
+}
+
+TEST_F(ConfigFileTest, PipeInPlaceOfTheFileIsRefusedWithoutWaiting) {
+    ASSERT_EQ(::mkfifo(iniPath().c_str(), 0600), 0);
+    EXPECT_FALSE(data::readSettings(engine));
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{std::string(data::kMsgConfigNotFound)});
+}
+
+TEST_F(ConfigFileTest, ExistingFolderWithADotIsNoFileName) {
+    std::string folder = dir.file("v1.2");
+    std::filesystem::create_directory(folder);
+    std::string out = roundTrip("WaypointPath=" + folder + "\n");
+    EXPECT_EQ(valueOf(out, "WaypointPath"), folder + "/");
+    EXPECT_EQ(valueOf(out, "WaypointFilename"), "");
+    std::strcpy(settings.WaypointPath, folder.c_str()); // the writer's split alike
+    data::splitWaypointPath(settings);
+    EXPECT_EQ(std::string(settings.WaypointPath), folder);
+}
+
+TEST_F(ConfigFileTest, PathsLongerThanTheFieldKeepThePreviousValue) {
+    std::string longPath = "/" + std::string(engine::kPathCapacity + 100, 'p');
+    std::string justTooLong = "/" + std::string(engine::kPathCapacity - 2, 'q'); // no room for '/'
+    std::string out =
+        roundTrip("WaypointPath=" + longPath + ".txt\nDataExchangePath=" + justTooLong +
+                  "\nWaypointFilename=" + longPath + "\n");
+    EXPECT_EQ(valueOf(out, "WaypointPath"), kHome);
+    EXPECT_EQ(valueOf(out, "WaypointFilename"), "");
+    EXPECT_EQ(valueOf(out, "DataExchangePath"), kHome + "Documents/");
+}
+
 class ApplicationDirectoryTest : public ConfigFileTest {
 protected:
     void writeRegistry(const std::string& values) {

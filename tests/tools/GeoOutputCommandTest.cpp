@@ -37,8 +37,12 @@ TEST(CvtoolGeoWmm, YearOutsideTheModelOrMissingFileFails) {
 
     testsupport::TempDir empty;
     r = runCvtool("geo wmm --year 2026 --dir '" + empty.path() + "'", "80 0 0\n");
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.status, 2) << "an unreadable table is an unreadable input";
     EXPECT_NE(r.err.find("Error initializing WMM"), std::string::npos);
+    r = runCvtool("geo format --datum WGE --format DD --units 1 --dir '" + empty.path() + "'",
+                  "1 2 3\n");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "Could not find \"ellipse.dat\" file.\n");
 }
 
 TEST(CvtoolGeoNav, DistanceAndBearingOrCrossTrackError) {

@@ -91,6 +91,16 @@ TEST_F(IniCommandTest, UnwritableFileIsReportedAndKept) {
     EXPECT_TRUE(std::filesystem::is_directory(iniPath()));
 }
 
+TEST_F(IniCommandTest, MissingFileThatCannotBeWrittenGivesTheMessageTwice) {
+    // cv.ini links into a folder that is gone: the file is missing and cannot be created.
+    std::filesystem::create_symlink(dir.file("gone/cv.ini"), iniPath());
+    auto r = ini();
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, kNotFound + kNotFound); // the writer's, then the reader's
+    EXPECT_EQ(r.out, configtexts::defaultFile("/home/tester/"));
+    EXPECT_TRUE(std::filesystem::is_symlink(iniPath()));
+}
+
 TEST_F(IniCommandTest, MissingTablesEndTheRunWithTheirMessage) {
     std::filesystem::remove(dir.file("ellips.dat"));
     auto r = ini();

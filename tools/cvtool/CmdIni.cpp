@@ -1,6 +1,9 @@
 // cvtool ini DIR: the program's start-up steps for the tables and the configuration file, run on
 // the application directory DIR; prints the cv.ini the writer produces from what was read.
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -45,14 +48,17 @@ int cmdIni(int argc, char** argv) {
         prompter.message(kMsgDatums);
         return kExitFailed;
     }
+    // The reader writes a missing file itself; writing it a second time would only repeat the
+    // message when that write fails.
+    bool existed = ::access(data::configFilePath(engine).c_str(), F_OK) == 0 || errno != ENOENT;
     data::readSettings(engine);
 
     // A protected file is left alone; the text the writer would produce is shown all the same.
     engine::Settings& settings = engine.settings;
-    if (settings.Protected)
-        data::splitWaypointPath(settings);
-    else
+    if (existed && !settings.Protected)
         data::writeSettings(engine);
+    else
+        data::splitWaypointPath(settings);
     std::string text = data::renderSettings(settings);
     std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;

@@ -125,7 +125,7 @@ int geoWmm(int argc, char** argv) {
     geodesy::MagneticModel& model = geodesy::magneticModel();
     if (!model.loadMagneticModel(buffer, sizeof buffer, geodesy::MagneticModel::kMaxDegree)) {
         prompter.message(kWmmLoadError);
-        return kExitFailure;
+        return kExitUsage; // an unreadable table is an unreadable input file
     }
     geodesy::MagneticField probe;
     if (!model.computeMagneticField(0, 0, 0, year, probe)) {
@@ -213,11 +213,11 @@ int geoFormat(int argc, char** argv) {
     geodesy::DatumTable& table = geodesy::datumTable();
     if (table.loadEllipsoids(dir.c_str()) != 0) {
         prompter.message(kEllipsoidLoadError);
-        return kExitFailure;
+        return kExitUsage;
     }
     if (table.loadDatums(dir.c_str()) != 0) {
         prompter.message(kDatumLoadError);
-        return kExitFailure;
+        return kExitUsage;
     }
     int index = 0;
     if (table.findDatum(datum, index) != 0) return usageError("unknown datum '%s'", datum);
