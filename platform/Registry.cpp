@@ -177,17 +177,28 @@ std::optional<RegistryFile> Registry::load() {
                           int64_t(info.st_size)};
     if (reportedDamage_ != identity) {
         reportedDamage_ = identity;
-        std::string message = "The registry file \"" + path_ + "\" is damaged (" + reason +
-                              "); its values are ignored. The file is kept beside the new one "
-                              "when the registry is next changed.";
-        if (prompter_ != nullptr) {
-            prompter_->message(message);
-        } else {
-            StderrPrompter stderrPrompter;
-            stderrPrompter.message(message);
-        }
+        pendingReport_ = "The registry file \"" + path_ + "\" is damaged (" + reason +
+                         "); its values are ignored. The file is kept beside the new one "
+                         "when the registry is next changed.";
     }
     return RegistryFile{};
+}
+
+std::optional<RegistryFile> Registry::read() {
+    auto contents = load();
+    reportDamage();
+    return contents;
+}
+
+void Registry::reportDamage() {
+    if (pendingReport_.empty()) return;
+    std::string message = std::exchange(pendingReport_, {});
+    if (prompter_ != nullptr) {
+        prompter_->message(message);
+    } else {
+        StderrPrompter stderrPrompter;
+        stderrPrompter.message(message);
+    }
 }
 
 std::string Registry::damagedName() {
@@ -237,38 +248,44 @@ bool Registry::replaceFile(const RegistryFile& contents, bool keepDamaged) {
 }
 
 template <typename Change> bool Registry::modify(Change&& change) {
-    makeParentDirectories(path_);
-    std::string lockPath = path_ + ".lock";
-    FileDescriptor lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-    if (lock.get() < 0) return fail(errnoText("cannot open", lockPath));
-    int locked = 0;
-    while ((locked = ::flock(lock.get(), LOCK_EX)) != 0 && errno == EINTR) {
-    }
-    if (locked != 0) return fail(errnoText("cannot lock", lockPath));
-    // Read again under the lock: another process may have changed the file since.
-    auto contents = load();
-    if (!contents) return false;
-    if (!change(*contents)) return false;
-    return replaceFile(*contents, lastLoadDamaged_);
+    bool changed = [&] {
+        makeParentDirectories(path_);
+        std::string lockPath = path_ + ".lock";
+        FileDescriptor lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+        if (lock.get() < 0) return fail(errnoText("cannot open", lockPath));
+        int locked = 0;
+        while ((locked = ::flock(lock.get(), LOCK_EX)) != 0 && errno == EINTR) {
+        }
+        if (locked != 0) return fail(errnoText("cannot lock", lockPath));
+        // Read again under the lock: another process may have changed the file since.
+        auto contents = load();
+        if (!contents) return false;
+        if (!change(*contents)) return false;
+        return replaceFile(*contents, lastLoadDamaged_);
+    }();
+    // Only now that the lock is released: the prompter may wait for the user, and the installer
+    // or another program must not wait for the user with it.
+    reportDamage();
+    return changed;
 }
 
 bool Registry::createKey(RegistryRoot root, std::string_view key) {
     std::string name = fullName(root, key);
     // Opening an existing key changes nothing, so it needs neither the lock nor a write.
-    auto contents = load();
+    auto contents = read();
     if (contents && contents->hasKey(name)) return true;
     return modify(
         [&](RegistryFile& file) { return file.createKey(name) || fail("malformed key name"); });
 }
 
 bool Registry::keyExists(RegistryRoot root, std::string_view key) {
-    auto contents = load();
+    auto contents = read();
     return contents && contents->hasKey(fullName(root, key));
 }
 
 std::optional<std::string> Registry::queryString(RegistryRoot root, std::string_view key,
                                                  std::string_view name) {
-    auto contents = load();
+    auto contents = read();
     if (!contents) return std::nullopt;
     const RegistryValue* value = contents->findValue(fullName(root, key), name);
     if (value == nullptr || value->type != RegistryValue::Type::String) return std::nullopt;
@@ -277,7 +294,7 @@ std::optional<std::string> Registry::queryString(RegistryRoot root, std::string_
 
 std::optional<uint32_t> Registry::queryDword(RegistryRoot root, std::string_view key,
                                              std::string_view name) {
-    auto contents = load();
+    auto contents = read();
     if (!contents) return std::nullopt;
     const RegistryValue* value = contents->findValue(fullName(root, key), name);
     if (value == nullptr || value->type != RegistryValue::Type::Dword) return std::nullopt;
@@ -316,7 +333,7 @@ bool Registry::deleteKey(RegistryRoot root, std::string_view key) {
 }
 
 std::vector<std::string> Registry::subkeys(RegistryRoot root, std::string_view key) {
-    auto contents = load();
+    auto contents = read();
     if (!contents) return {};
     return contents->subkeys(fullName(root, key));
 }

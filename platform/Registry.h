@@ -88,8 +88,13 @@ public:
     const std::string& lastError() const { return lastError_; }
 
 private:
-    // The file's contents (empty when missing or damaged), or nothing when it cannot be read.
+    // The file's contents (empty when missing or damaged), or nothing when it cannot be read. A
+    // damaged file not reported yet leaves its report pending.
     std::optional<RegistryFile> load();
+    // load() for the reading calls, reporting a damaged file at once.
+    std::optional<RegistryFile> read();
+    // Shows the pending report of a damaged file, if any. Never called under the lock.
+    void reportDamage();
     // Runs change on the contents under the lock and writes the result when it returns true.
     template <typename Change> bool modify(Change&& change);
     bool replaceFile(const RegistryFile& contents, bool keepDamaged);
@@ -109,6 +114,7 @@ private:
         bool operator==(const FileIdentity&) const = default;
     };
     std::optional<FileIdentity> reportedDamage_;
+    std::string pendingReport_;
     bool lastLoadDamaged_ = false;
     mode_t lastLoadMode_ = 0600;
 };

@@ -138,11 +138,23 @@ std::optional<std::string> RegistryFile::canonical(std::string_view fullKey, std
 }
 
 RegistryFile::Key* RegistryFile::ensureKey(const std::string& canon, const std::string& display) {
-    // The parents below the root first, so that every stored key's parent is stored too.
-    size_t sep = canon.find('\\');
-    while (sep != canon.npos && (sep = canon.find('\\', sep + 1)) != canon.npos)
-        keys_.try_emplace(canon.substr(0, sep), Key{display.substr(0, sep), {}});
-    return &keys_.try_emplace(canon, Key{display, {}}).first->second;
+    size_t start = canon.find('\\');
+    if (start == canon.npos) return &keys_.try_emplace(canon, Key{display, {}}).first->second;
+    // Level by level below the root, so that every stored key's parent is stored too. A new key
+    // is spelled below its parent as the parent already is ("SOFTWARE\Varnholt" stays the parent
+    // of a key created as "software\varnholt\New").
+    std::string shown = display.substr(0, start);
+    Key* key = nullptr;
+    while (start != canon.npos) {
+        size_t end = canon.find('\\', start + 1);
+        size_t length = end == canon.npos ? canon.npos : end - start;
+        auto [it, created] = keys_.try_emplace(canon.substr(0, end));
+        if (created) it->second.name = shown + display.substr(start, length);
+        key = &it->second;
+        shown = key->name;
+        start = end;
+    }
+    return key;
 }
 
 bool RegistryFile::createKey(std::string_view fullKey) {

@@ -173,7 +173,8 @@ bool Installer::install(const std::vector<std::string>& payload) {
     }
     manifest.createdDirectory = manifest.createdDirectory || (!existed && failedDirs == 0);
     std::set<std::string> recorded(manifest.files.begin(), manifest.files.end());
-    std::vector<std::string> thisRun;
+    // Files that no earlier installation into this directory put there.
+    std::vector<std::string> added;
     for (const auto& file : payload) {
         std::string contents;
         mode_t mode = 0644;
@@ -193,16 +194,27 @@ bool Installer::install(const std::vector<std::string>& payload) {
             continue;
         }
         std::fprintf(out_, "installed %s%s\n", dir_.c_str(), name.c_str());
-        thisRun.push_back(name);
-        if (recorded.insert(name).second) manifest.files.push_back(name);
+        if (recorded.insert(name).second) {
+            manifest.files.push_back(name);
+            added.push_back(name);
+        }
     }
     if (failedDirs == 0 && !writeManifest(manifest)) ++failedFiles;
+    // The hook would record the directory and tell the user that installation is complete; for
+    // a directory that is missing files that would be false, and it would replace the
+    // directory of an installation that still works.
+    if (failedDirs != 0 || failedFiles != 0)
+        return problem("the installation into " + dir_ + " is incomplete (" +
+                       std::to_string(failedDirs + failedFiles) +
+                       " failed); the registry was not changed");
 
     int exit = hook.installExit(nullptr, dir_.c_str(), failedDirs, failedFiles, 0, 0, 0);
     if (exit != kInstallExitDone) {
-        problem("the installer hook refused the installation; removing the copied files");
-        removeFiles(thisRun);
-        std::set<std::string> removed(thisRun.begin(), thisRun.end());
+        // Take back what this run added. Files that replaced those of an earlier installation
+        // stay: removing them would break that installation, which the registry may still name.
+        problem("the installer hook refused the installation; removing the files it added");
+        removeFiles(added);
+        std::set<std::string> removed(added.begin(), added.end());
         Manifest left{manifest.createdDirectory, {}};
         for (const auto& name : manifest.files)
             if (removed.count(name) == 0) left.files.push_back(name);
@@ -212,14 +224,19 @@ bool Installer::install(const std::vector<std::string>& payload) {
             writeManifest(left);
         return false;
     }
-    return failedDirs == 0 && failedFiles == 0;
+    return true;
 }
 
 bool Installer::uninstall() {
     Manifest manifest;
     bool present = false;
     if (!readManifest(manifest, present)) return false;
-    if (!present) return problem("no installation in " + dir_ + " (no " + kManifestName + ")");
+    if (!present) {
+        // Removing twice, or a directory never installed into, leaves nothing to do.
+        std::fprintf(err_, "cvinstall: nothing installed in %s (no %s)\n", dir_.c_str(),
+                     kManifestName);
+        return true;
+    }
     HookLibrary hook;
     if (!hook.load(dir_ + kHookName))
         return problem("cannot load the installer hook: " + hook.error());

@@ -23,9 +23,11 @@ public:
 
     // payload: the files to install; missing ones are skipped with a note (they have not been
     // built). One of them must be the hook, libsetuphook.so. True when every file was installed
-    // and the hook accepted the installation.
+    // and the hook accepted the installation. When the directory or a file could not be written,
+    // Install_Exit is not called, so the registry keeps the directory it had.
     bool install(const std::vector<std::string>& payload);
-    // Removes what install recorded. True when everything listed is gone.
+    // Removes what install recorded. True when everything listed is gone, and when nothing is
+    // installed in the directory.
     bool uninstall();
 
 private:

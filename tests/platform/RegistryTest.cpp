@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -91,6 +93,12 @@ TEST_F(RegistryTest, KeyAndValueNamesIgnoreCaseAndKeepTheirFirstSpelling) {
         readFile(path).find("[HKEY_CURRENT_USER\\SOFTWARE\\Varnholt\\Corvane]\n\"rpath\"=\"/b/\""),
         std::string::npos);
     EXPECT_FALSE(registry.keyExists(kMachine, "SOFTWARE\\Varnholt")) << "the roots are separate";
+
+    ASSERT_TRUE(registry.setDword(kUser, "software\\varnholt\\corvane\\Screens", "Last", 3));
+    EXPECT_NE(readFile(path).find("[HKEY_CURRENT_USER\\SOFTWARE\\Varnholt\\Corvane\\Screens]"),
+              std::string::npos)
+        << "a new key is spelled below its parent as the parent is\n"
+        << readFile(path);
 }
 
 TEST_F(RegistryTest, ValuesHaveOneTypeAndSettingReplacesIt) {
@@ -151,6 +159,45 @@ TEST_F(RegistryTest, DamagedFileIsReportedOnceTreatedAsEmptyAndKeptBeside) {
     ASSERT_TRUE(registry.setDword(kUser, "K", "v", 1));
     EXPECT_EQ(prompter.messages().size(), 2u);
     EXPECT_EQ(readFile(path + ".damaged-20260315-093005-2"), "not a registry");
+}
+
+namespace {
+
+// Shows a message by checking whether another process could take the registry's lock now.
+class LockProbingPrompter final : public platform::Prompter {
+public:
+    explicit LockProbingPrompter(std::string lockPath) : lockPath_(std::move(lockPath)) {}
+    void message(std::string_view, std::string_view) override {
+        int fd = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        lockFreeWhenShown.push_back(fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0);
+        if (fd >= 0) ::close(fd);
+    }
+    bool askYesNo(std::string_view, std::string_view) override { return false; }
+    std::optional<std::string> saveFileName(std::string_view, std::string_view,
+                                            std::string_view) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> openFileName(std::string_view, std::string_view,
+                                            std::string_view) override {
+        return std::nullopt;
+    }
+    std::vector<bool> lockFreeWhenShown;
+
+private:
+    std::string lockPath_;
+};
+
+} // namespace
+
+TEST_F(RegistryTest, ADamagedFileIsReportedOnlyAfterTheLockIsReleased) {
+    // The program shows the report in a window that waits for the user; the installer must not
+    // wait with it.
+    writeRegistry("not a registry");
+    LockProbingPrompter probe(path + ".lock");
+    Registry writer(path, &probe, &clock);
+    ASSERT_TRUE(writer.setString(kUser, "SOFTWARE\\Varnholt\\Corvane", "rpath", "/new/"));
+    EXPECT_EQ(probe.lockFreeWhenShown, std::vector<bool>{true});
+    EXPECT_EQ(writer.queryString(kUser, "SOFTWARE\\Varnholt\\Corvane", "rpath"), "/new/");
 }
 
 TEST(RegistryFile, UnsupportedEntriesMakeTheFileUnreadableRatherThanDropped) {

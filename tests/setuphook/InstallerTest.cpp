@@ -6,6 +6,10 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include "data/ConfigFile.h"
+#include "engine/GpsEngine.h"
+#include "platform/Clock.h"
+#include "platform/Prompter.h"
 #include "platform/Registry.h"
 #include "support/TestSupport.h"
 
@@ -77,13 +81,81 @@ TEST_F(InstallerTest, InstallsThePayloadRecordsTheDirectoryAndUninstallTakesItAl
 
     std::string fresh = work.file("fresh");
     ASSERT_EQ(cvinstall(work, registryPath, "install '" + fresh + "'" + payload).status, 0);
-    ASSERT_EQ(cvinstall(work, registryPath, "uninstall '" + fresh + "'").status, 0);
+    ASSERT_TRUE(registry.deleteKey(RegistryRoot::CurrentUser, "SOFTWARE\\Varnholt\\Corvane"));
+    r = cvinstall(work, registryPath, "uninstall '" + fresh + "'");
+    ASSERT_EQ(r.status, 0) << "the key is already gone: " << r.err;
     EXPECT_FALSE(fs::exists(fresh)) << "the directory the installer created goes when empty";
+    r = cvinstall(work, registryPath, "uninstall '" + fresh + "'");
+    EXPECT_EQ(r.status, 0) << "removing twice leaves nothing to do";
+    EXPECT_NE(r.err.find("nothing installed"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(fresh));
+}
+
+TEST_F(InstallerTest, TheProgramFindsTheDirectoryItWasInstalledIn) {
+    writeFile(work.file("corvane"), "#!/bin/sh\n");
+    ::chmod(work.file("corvane").c_str(), 0755);
+    ASSERT_EQ(
+        cvinstall(work, registryPath,
+                  "install '" + app + "'" + payload + " --from '" + work.file("corvane") + "'")
+            .status,
+        0);
+    platform::ManualClock clock;
+    platform::RecordingPrompter prompter;
+    engine::GpsEngine engine(clock, prompter);
+    ASSERT_TRUE(data::readApplicationDirectory(engine, registryPath))
+        << testsupport::readFile(registryPath);
+    EXPECT_EQ(std::string(engine.applicationDirectory), app + "/");
+    EXPECT_TRUE(prompter.messages().empty());
+}
+
+TEST_F(InstallerTest, AnIncompleteInstallationLeavesTheRegistryAlone) {
+    const char* key = "SOFTWARE\\Varnholt\\Corvane";
+    ASSERT_TRUE(registry.setString(RegistryRoot::CurrentUser, key, "rpath", "/home/u/corvane/"));
+    fs::create_directories(work.file("tables.dat")); // a payload file that cannot be read
+    InstallRun r =
+        cvinstall(work, registryPath,
+                  "install '" + app + "'" + payload + " --from '" + work.file("tables.dat") + "'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("incomplete"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("installation is complete"), std::string::npos) << r.err;
+    EXPECT_EQ(registry.queryString(RegistryRoot::CurrentUser, key, "rpath"), "/home/u/corvane/");
+
+    writeFile(work.file("blocker"), ""); // a directory that cannot be created
+    r = cvinstall(work, registryPath, "install '" + work.file("blocker/app") + "'" + payload);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.find("installation is complete"), std::string::npos) << r.err;
+    EXPECT_EQ(registry.queryString(RegistryRoot::CurrentUser, key, "rpath"), "/home/u/corvane/");
+
+    EXPECT_EQ(cvinstall(work, registryPath, "uninstall '" + app + "'").status, 0)
+        << "what was copied can be removed";
+    EXPECT_FALSE(fs::exists(app));
+}
+
+TEST_F(InstallerTest, ARefusedReinstallKeepsTheEarlierInstallation) {
+    ASSERT_EQ(cvinstall(work, registryPath, "install '" + app + "'" + payload).status, 0);
+    writeFile(work.file("blocked"), "");
+    std::string unwritable = work.file("blocked/registry.reg"); // rpath cannot be recorded
+    writeFile(work.file("extra.dat"), "new in this version\n");
+
+    InstallRun r =
+        cvinstall(work, unwritable,
+                  "install '" + app + "'" + payload + " --from '" + work.file("extra.dat") + "'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(fs::exists(app + "/extra.dat")) << "what this run added is taken back";
+    EXPECT_EQ(readFile(app + "/ellips.dat"), "ellipsoids\n") << "the earlier files stay";
+    EXPECT_TRUE(fs::exists(app + "/libsetuphook.so"));
+    EXPECT_EQ(
+        registry.queryString(RegistryRoot::CurrentUser, "SOFTWARE\\Varnholt\\Corvane", "rpath"),
+        app + "/");
+    ASSERT_EQ(cvinstall(work, registryPath, "uninstall '" + app + "'").status, 0);
+    EXPECT_FALSE(fs::exists(app)) << "the manifest still listed every earlier file";
+
+    r = cvinstall(work, unwritable, "install '" + app + "'" + payload);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(fs::exists(app)) << "a refused first installation leaves nothing behind";
 }
 
 TEST_F(InstallerTest, RefusesBadRequests) {
-    EXPECT_EQ(cvinstall(work, registryPath, "uninstall '" + app + "'").status, 1)
-        << "nothing installed";
     EXPECT_EQ(cvinstall(work, registryPath,
                         "install '" + app + "' --from '" + work.file("ellips.dat") + "'")
                   .status,

@@ -57,9 +57,9 @@ TEST_F(HookLibraryTest, InstallRecordsTheDirectoryAndAReinstallReplacesIt) {
     EXPECT_EQ(registry.queryString(kUser, kAppKey, "rpath"), "/opt/corvane/");
 
     ASSERT_TRUE(registry.setDword(kUser, "SOFTWARE\\Varnholt\\Other", "x", 1));
-    ASSERT_EQ(installExit(nullptr, "/home/u/Corvane Two", 0, 0, 0, 0, 0), kInstallExitDone);
-    EXPECT_EQ(registry.queryString(kUser, kAppKey, "rpath"), "/home/u/Corvane Two")
-        << "stored exactly as given";
+    const char* odd = "/home/u/Corvane \"Two\" \\ caf\xC3\xA9 ";
+    ASSERT_EQ(installExit(nullptr, odd, 0, 0, 0, 0, 0), kInstallExitDone);
+    EXPECT_EQ(registry.queryString(kUser, kAppKey, "rpath"), odd) << "stored exactly as given";
     EXPECT_EQ(registry.queryDword(kUser, "SOFTWARE\\Varnholt\\Other", "x"), 1u)
         << "the parent key is reused, not replaced";
 }
