@@ -442,8 +442,13 @@ bool decodeRmc() {
         return true;
     }
     g.magVar.magVar = fieldFloat();
-    if (readField() == kFieldComma) {
-        g.magVar.magVarDir = g.field[0];
+    // The direction is the last field of an NMEA 2.0 sentence and ends with '*' there; later
+    // versions follow it with the mode field. Some receivers leave it out and put the mode
+    // letter in its place, which is no direction.
+    int directionResult = readField();
+    if (directionResult == kFieldComma || directionResult == kFieldStar) {
+        char direction = g.field[0];
+        g.magVar.magVarDir = direction == 'E' || direction == 'W' ? direction : 0;
         m.motionTick = g.parseTick;
     } else {
         g.magVar.magVarDir = 0;

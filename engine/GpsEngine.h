@@ -31,7 +31,7 @@ public:
 };
 
 inline constexpr int kInvalidHandle = -1;
-// Start-up and resetGpsState clear satellite slots 0 to this one.
+// resetGpsState clears satellite slots 0 to this one (start-up clears the whole table).
 inline constexpr int kResetSatelliteSlots = 38;
 
 class GpsEngine {

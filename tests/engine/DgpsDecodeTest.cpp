@@ -94,6 +94,35 @@ TEST_F(DgpsDecode, RmcOnlyWhenValid) {
     EXPECT_EQ(engine.state.motion.motionTick, clock.tickCount());
 }
 
+TEST_F(DgpsDecode, RmcVariationFields) {
+    // NMEA 2.0 ends the sentence with the variation's direction.
+    send("GPRMC,113258,A,3238.9148,N,10822.4466,W,005.3,247.1,181022,009.3,E");
+    EXPECT_EQ(refreshed().magVar.magVarDir, 'E');
+    EXPECT_FLOAT_EQ(engine.state.magVar.magVar, 9.3f);
+    EXPECT_EQ(engine.state.motion.motionTick, clock.tickCount());
+
+    clock.advance(1000);
+    send("GPRMC,113259,A,3238.9148,N,10822.4466,W,005.3,247.1,181022,,,A");
+    EXPECT_EQ(refreshed().magVar.magVar, 0.0f);
+    EXPECT_EQ(engine.state.magVar.magVarDir, 'E') << "an empty variation keeps the direction";
+    EXPECT_EQ(engine.state.motion.motionTick, clock.tickCount());
+
+    clock.advance(1000);
+    send("GPRMC,113300,A,3238.9148,N,10822.4466,W,005.3,247.1,181022,0,A"); // mode, no direction
+    EXPECT_EQ(refreshed().magVar.magVarDir, 0);
+    EXPECT_EQ(engine.state.motion.motionTick, clock.tickCount());
+
+    // Without its direction field the variation has no direction and the motion no new time.
+    const uint32_t stamped = clock.tickCount();
+    clock.advance(1000);
+    send("GPRMC,113300,A,3238.9148,N,10822.4466,W,006.0,247.1,181022,009.3," +
+         std::string(60, 'E'));
+    EXPECT_EQ(refreshed().magVar.magVarDir, 0);
+    EXPECT_FLOAT_EQ(engine.state.magVar.magVar, 9.3f);
+    EXPECT_EQ(engine.state.motion.motionTick, stamped);
+    EXPECT_FLOAT_EQ(engine.state.motion.speed, static_cast<float>(6.0 * 1.150779));
+}
+
 // A cycle reporting PRNs 4, 7 and 122 (SBAS), then a GSA listing 4, 9 and 122.
 TEST_F(DgpsDecode, GsaMarksOnlySatellitesInView) {
     send("GPGSA,A,1,,,,,,,,,,,,,,,"); // a DOP record without a tick would age out at once
@@ -139,6 +168,52 @@ TEST_F(DgpsDecode, FiveSbasSatellitesFillFourSlots) {
     }
     for (int slot = 37; slot < engine::kSatelliteSlots; ++slot)
         EXPECT_EQ(s.satellites[slot].prn, 0);
+}
+
+TEST_F(DgpsDecode, GsaStopsWhereTheSentenceEndsEarly) {
+    send("GPGSV,1,1,01,04,45,120,40");
+    send("GPGSA,A,1,,,,,,,,,,,,,9.9,9.9,9.9");
+    const uint32_t stamped = clock.tickCount();
+    clock.advance(1000);
+    send("GPGSA,A,3,04,,,,,,,,,,,,2.1");
+    const auto& s = refreshed();
+    EXPECT_EQ(s.satellites[4].used, 1);
+    EXPECT_EQ(s.dop.usedSlots[0], 4);
+    EXPECT_EQ(s.dop.fixMode, 3);
+    EXPECT_FLOAT_EQ(s.dop.pdop, 9.9f) << "PDOP is taken only from a field that ends with ','";
+    EXPECT_EQ(s.dop.gsaTick, stamped);
+}
+
+TEST_F(DgpsDecode, GsaMapsSbasPrnsToTheirSlots) {
+    send("GPGSV,1,1,03,04,45,120,40,122,20,250,33,134,21,251,34");
+    send("GPGSA,A,3,04,48,40,,,,,,,,,,2.1,1.2,1.7");
+    EXPECT_EQ(refreshed().dop.usedSlots[0], 4);
+    EXPECT_EQ(engine.state.dop.usedSlots[1], 33) << "an SBAS PRN not in view takes slot 33";
+    EXPECT_EQ(engine.state.dop.usedSlots[2], 0) << "40 is no SBAS number";
+
+    send("GPGSA,A,3,134,48,,,,,,,,,,,2.1,1.2,1.7");
+    EXPECT_EQ(refreshed().dop.usedSlots[0], 34);
+    EXPECT_EQ(engine.state.dop.usedSlots[1], 34) << "the slot of the previous SBAS PRN";
+    EXPECT_EQ(engine.state.satellites[33].used, 0);
+    EXPECT_EQ(engine.state.satellites[34].used, 1);
+}
+
+// Satellites that left the view are dropped at most every 5 s, and never while in use.
+TEST_F(DgpsDecode, CycleCleanUpWaitsFiveSecondsAndKeepsUsedSatellites) {
+    send("GPGSV,1,1,03,04,45,120,40,07,30,200,35,09,10,020,30");
+    send("GPGSA,A,3,07,,,,,,,,,,,,2.1,1.2,1.7");
+    clock.advance(5000);
+    send("GPGSV,1,1,01,04,45,121,41");
+    EXPECT_EQ(refreshed().satellites[9].prn, 9) << "not five seconds since the last clean-up";
+    EXPECT_EQ(engine.state.satellites[9].inView, 1);
+
+    clock.advance(1);
+    send("GPGSV,1,1,01,04,45,122,42");
+    const auto& s = refreshed();
+    EXPECT_EQ(s.satellites[9].prn, 0);
+    EXPECT_EQ(s.satellites[7].prn, 7);
+    EXPECT_EQ(s.satellites[7].inView, 1);
+    EXPECT_EQ(s.satellites[7].used, 1);
 }
 
 TEST_F(DgpsDecode, CycleEndEmptiesSatellitesThatLeftTheView) {

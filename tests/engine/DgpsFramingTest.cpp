@@ -1,5 +1,6 @@
 // Framing of the byte stream: the ring, reads split anywhere, and malformed input.
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -71,6 +72,12 @@ TEST_F(DgpsFraming, OverlongFieldIsCutInGgaAndEndsGsv) {
     send("GPGSV,1,1,02,04,45,120,40,07,30," + std::string(60, '2') + ",35");
     EXPECT_EQ(refreshed().satellites[4].prn, 4);
     EXPECT_EQ(engine.state.satellites[7].prn, 0);
+
+    // 49 characters still fit the field buffer; 50 do not.
+    send("GPGSV,1,1,02,09,10," + std::string(46, '0') + "020,30,11,12," + std::string(47, '0') +
+         "022,31");
+    EXPECT_EQ(refreshed().satellites[9].azimuth, 20);
+    EXPECT_EQ(engine.state.satellites[11].prn, 0);
 }
 
 TEST_F(DgpsFraming, MalformedBytesAreDropped) {
@@ -99,6 +106,38 @@ TEST_F(DgpsFraming, RawLogKeepsTheNewestBytes) {
     EXPECT_EQ(log.index, 2);
     EXPECT_EQ(log.bytes[1], 'y');
     EXPECT_EQ(log.bytes[2], 'z');
+}
+
+TEST_F(DgpsFraming, ResetParserDropsWhatTheLinkBrought) {
+    send("GPGSV,1,1,01,122,20,250,33");
+    send("GPVTG,054.7,T,034.4,M,005.5,N,010.2,K");
+    feed(nmea(kExampleGga));
+    const std::string cut = nmea(kExampleGga);
+    feed(cut.substr(0, 30));
+    const std::string pending = nmea("GPVTG,010.0,T,,M,001.0,N,001.9,K");
+    ASSERT_EQ(dgps::putBytes(reinterpret_cast<const uint8_t*>(pending.data()), pending.size()),
+              dgps::kPutAllStored);
+
+    dgps::resetParser();
+    const auto& s = refreshed();
+    EXPECT_EQ(s.position.ggaTick, 0u);
+    EXPECT_EQ(s.position.latitude, 0.0);
+    EXPECT_EQ(s.position.altitudeUnit, 0);
+    EXPECT_FLOAT_EQ(s.position.hdop, -1.0f);
+    EXPECT_EQ(std::u16string(s.position.fixText), u"No Fix");
+    EXPECT_EQ(s.dop.fixMode, 1);
+    EXPECT_EQ(s.satellites[33].prn, 0);
+    EXPECT_EQ(dgps::sbasPrn(33), 0);
+    EXPECT_EQ(s.motion.motionTick, 0u);
+    EXPECT_EQ(s.magVar.magVarDir, 0);
+    const auto log = dgps::rawLog();
+    EXPECT_EQ(log.index, 0);
+    EXPECT_EQ(std::count(log.bytes, log.bytes + dgps::kRawLogSize, 0), dgps::kRawLogSize);
+
+    decoded.clear();
+    EXPECT_EQ(dgps::runFramer(), 0) << "the unread bytes are gone";
+    feed(cut.substr(30)); // the rest of the sentence cut by the reset
+    EXPECT_TRUE(decoded.empty());
 }
 
 TEST(DgpsRing, PutBytesStopsWhenFull) {

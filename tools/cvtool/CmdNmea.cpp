@@ -1,6 +1,8 @@
 // cvtool nmea: replays an NMEA byte stream through the engine as the reader thread feeds it, and
 // prints the GPS state as one JSON object after every sentence the parser decoded.
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -325,11 +327,20 @@ int cmdNmea(int argc, char** argv) {
     Replay replay{engine, stdout, options.ini != nullptr};
     dgps::setSentenceObserver(onSentence, &replay);
 
+    // read(2), not stdio: like the serial reader, each read hands over what has arrived, so a
+    // live pipe is decoded as it comes.
     uint8_t buffer[kReadSize];
-    size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
-        engine.receiveBytes(buffer, n);
-    bool failed = std::ferror(in) != 0;
+    bool failed = false;
+    for (;;) {
+        ssize_t n = read(fileno(in), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            failed = n < 0;
+            break;
+        }
+        engine.receiveBytes(buffer, static_cast<size_t>(n));
+        std::fflush(stdout);
+    }
     dgps::setSentenceObserver(nullptr, nullptr);
     closeInput(in);
     if (failed) return usageError("nmea: read error on %s", options.path ? options.path : "stdin");
