@@ -13,18 +13,11 @@
 #include "engine/GpsEngine.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
+#include "support/NmeaText.h"
 
 namespace enginetest {
 
-// "$<body>*HH\r\n" with the checksum of body.
-inline std::string nmea(std::string_view body, bool lowerCaseChecksum = false) {
-    unsigned sum = 0;
-    for (char c : body)
-        sum ^= static_cast<unsigned char>(c);
-    char hex[3];
-    std::snprintf(hex, sizeof hex, lowerCaseChecksum ? "%02x" : "%02X", sum);
-    return "$" + std::string(body) + "*" + hex + "\r\n";
-}
+using testsupport::nmea;
 
 class NmeaFixture : public ::testing::Test {
 protected:

@@ -12,6 +12,7 @@
 #include "engine/GpsEngine.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
+#include "support/NmeaText.h"
 
 namespace {
 
@@ -27,29 +28,10 @@ std::string epoch(const NmeaSimulator& sim, uint64_t index) {
     return std::string(buffer, n);
 }
 
-// Splits CR LF terminated lines; a missing or bare line end fails the test.
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find("\r\n", start);
-        EXPECT_NE(end, std::string::npos) << "unterminated: " << text.substr(start);
-        if (end == std::string::npos) break;
-        out.push_back(text.substr(start, end - start));
-        EXPECT_EQ(out.back().find_first_of("\r\n"), std::string::npos) << out.back();
-        start = end + 2;
-    }
-    return out;
-}
+using testsupport::checksumValid;
 
-// The XOR checksum after '*' matches the characters between '$' and '*'.
-bool checksumValid(const std::string& s) {
-    size_t star = s.rfind('*');
-    if (s.empty() || s[0] != '$' || star == std::string::npos || star + 3 != s.size()) return false;
-    unsigned sum = 0;
-    for (size_t i = 1; i < star; ++i)
-        sum ^= static_cast<unsigned char>(s[i]);
-    return std::strtoul(s.substr(star + 1).c_str(), nullptr, 16) == sum;
+std::vector<std::string> lines(const std::string& text) {
+    return testsupport::crlfLines(text);
 }
 
 double metresBetween(double lat1, double lon1, double lat2, double lon2) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "support/NmeaText.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -39,13 +40,8 @@ TEST(NmeaCommand, PrintsTheStateAfterEachDecodedSentence) {
 
 TEST(NmeaCommand, EscapesStrayBytesInTheRawText) {
     // '\x7f' inside a field still sums into a valid checksum.
-    unsigned sum = 0;
-    std::string body = "GPVTG,054.7,T,034.4,M,005.5,N\x7f\",010.2,K";
-    for (char c : body)
-        sum ^= static_cast<unsigned char>(c);
-    char hex[3];
-    std::snprintf(hex, sizeof hex, "%02X", sum);
-    auto r = testsupport::runCvtool("nmea", "$" + body + "*" + hex + "\n");
+    auto r = testsupport::runCvtool(
+        "nmea", testsupport::nmea("GPVTG,054.7,T,034.4,M,005.5,N\x7f\",010.2,K"));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("N\\u007f\\\",010.2"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"speedUnit\":\"N\""), std::string::npos);

@@ -11,31 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "support/NmeaText.h"
 #include "support/TestSupport.h"
 
 namespace {
 
 using testsupport::runCvtool;
 
-std::vector<std::string> crlfLines(const std::string& text) {
-    std::vector<std::string> out;
-    size_t start = 0, end;
-    while ((end = text.find("\r\n", start)) != std::string::npos) {
-        out.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    EXPECT_EQ(start, text.size()) << "output does not end in CR LF";
-    return out;
-}
-
-bool checksumValid(const std::string& s) {
-    size_t star = s.rfind('*');
-    if (s.empty() || s[0] != '$' || star == std::string::npos || star + 3 != s.size()) return false;
-    unsigned sum = 0;
-    for (size_t i = 1; i < star; ++i)
-        sum ^= static_cast<unsigned char>(s[i]);
-    return std::strtoul(s.substr(star + 1).c_str(), nullptr, 16) == sum;
-}
+using testsupport::checksumValid;
+using testsupport::crlfLines;
 
 int countPrefix(const std::vector<std::string>& lines, const std::string& prefix) {
     int n = 0;
