@@ -28,6 +28,7 @@ bool GpsEngine::start() {
     decimalYear = geodesy::decimalYear(clock_.localTime());
     if (!loadMagneticModel()) return fail("Error initializing WMM - \"WMM.COF\" file not found.");
     if (startupServices_ != nullptr) startupServices_->readSettings(*this);
+    std::memcpy(portName, settings.GPSPort, sizeof portName); // the configured port from now on
     // The waypoint file, the port and the notifications follow here in this order.
     return true;
 }

@@ -27,6 +27,7 @@ public:
     bool readSettings(engine::GpsEngine& e) override {
         calls += "settings;";
         yearSeenBySettings = e.decimalYear;
+        std::memcpy(e.settings.GPSPort, u"COM5:", sizeof e.settings.GPSPort);
         return true;
     }
     std::string calls;
@@ -84,7 +85,7 @@ TEST_F(EngineStart, RunsEveryStepInOrderAndSucceeds) {
     EXPECT_EQ(engine.btStackUp, 1);
     EXPECT_EQ(engine.staleTimeoutMs, 3000u);
     EXPECT_EQ(engine.lastDataTick, clock.tickCount());
-    EXPECT_EQ(std::u16string(engine.portName), u"COM3:");
+    EXPECT_EQ(std::u16string(engine.portName), u"COM5:") << "the port the configuration names";
     EXPECT_TRUE(engine.refresh());
     EXPECT_EQ(engine.state.dop.fixMode, 1) << "the parser starts with fix mode 1 as well";
 }
@@ -98,6 +99,7 @@ TEST_F(EngineStart, MissingRegistryValueEndsStartUpBeforeTheTables) {
         prompter.messages(),
         std::vector<std::string>{"Error Reading registry values, please re-install Corvane."});
     EXPECT_EQ(services.calls, "dir;");
+    EXPECT_EQ(std::u16string(engine.portName), u"COM3:") << "the default until the file is read";
 }
 
 TEST_F(EngineStart, MissingMagneticModelEndsStartUpBeforeTheSettings) {
