@@ -42,7 +42,7 @@ TEST(CvtoolGeoWmm, YearOutsideTheModelOrMissingFileFails) {
     r = runCvtool("geo format --datum WGE --format DD --units 1 --dir '" + empty.path() + "'",
                   "1 2 3\n");
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "Could not find \"ellipse.dat\" file.\n");
+    EXPECT_NE(r.err.find("cannot read the ellipsoid table"), std::string::npos) << r.err;
 }
 
 TEST(CvtoolGeoNav, DistanceAndBearingOrCrossTrackError) {

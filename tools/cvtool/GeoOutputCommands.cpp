@@ -10,6 +10,7 @@
 
 #include "CliSupport.h"
 #include "GeoCommands.h"
+#include "GeoInput.h"
 #include "geodesy/DatumTable.h"
 #include "geodesy/Formatter.h"
 #include "geodesy/MagneticModel.h"
@@ -23,27 +24,6 @@ namespace {
 
 constexpr int kExitFailure = 1;
 constexpr const char* kWmmLoadError = "Error initializing WMM - \"WMM.COF\" file not found.";
-constexpr const char* kEllipsoidLoadError = "Could not find \"ellipse.dat\" file.";
-constexpr const char* kDatumLoadError = "Error initializing datums.";
-
-// Reads up to max blank-separated numbers; false when a field is not a number or there are more
-// than max.
-bool parseNumbers(std::string_view line, double* values, int max, int& count) {
-    std::string text(line);
-    const char* p = text.c_str();
-    count = 0;
-    for (;;) {
-        while (*p == ' ' || *p == '\t')
-            ++p;
-        if (*p == '\0') return true;
-        if (count == max) return false;
-        char* end = nullptr;
-        double v = std::strtod(p, &end);
-        if (end == p || (*end != '\0' && *end != ' ' && *end != '\t')) return false;
-        values[count++] = v;
-        p = end;
-    }
-}
 
 // Takes "--name value" at argv[i]; true and advances i when it matched.
 bool option(int argc, char** argv, int& i, const char* name, const char*& value) {
@@ -135,8 +115,7 @@ int geoWmm(int argc, char** argv) {
 
     return forEachInputLine(stdin, [&](std::string_view line) -> const char* {
         double v[3];
-        int count = 0;
-        if (!parseNumbers(line, v, 3, count) || count != 3)
+        if (!parseExactly(line, v, 3))
             return "expected three numbers: latitude longitude altitude_km";
         geodesy::MagneticField f;
         if (!model.computeMagneticField(static_cast<float>(v[2]), static_cast<float>(v[0]),
@@ -208,26 +187,15 @@ int geoFormat(int argc, char** argv) {
     if (datum == nullptr || format < 0 || units < 0)
         return usageError("geo format needs --datum CODE --format DD|DM|DMS|UTM --units 0..4");
 
-    platform::StderrPrompter prompter;
-    std::string dir = tableDirectory(dirArgument);
     geodesy::DatumTable& table = geodesy::datumTable();
-    if (table.loadEllipsoids(dir.c_str()) != 0) {
-        prompter.message(kEllipsoidLoadError);
-        return kExitUsage;
-    }
-    if (table.loadDatums(dir.c_str()) != 0) {
-        prompter.message(kDatumLoadError);
-        return kExitUsage;
-    }
+    if (!loadDatumTables(dirArgument, table)) return kExitUsage;
     int index = 0;
     if (table.findDatum(datum, index) != 0) return usageError("unknown datum '%s'", datum);
 
     const geodesy::FormatSettings settings{units, format, datum};
     return forEachInputLine(stdin, [&](std::string_view line) -> const char* {
         double v[3];
-        int count = 0;
-        if (!parseNumbers(line, v, 3, count) || count != 3)
-            return "expected three numbers: latitude longitude altitude";
+        if (!parseExactly(line, v, 3)) return "expected three numbers: latitude longitude altitude";
         if (style == Style::Display) {
             char16_t position[geodesy::kPositionTextSize] = {};
             char16_t altitude[geodesy::kAltitudeTextSize] = {};
