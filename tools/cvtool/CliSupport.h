@@ -33,4 +33,7 @@ int forEachInputLine(std::FILE* in,
 // program's own directory when the tables are installed beside it, else the source tree's share/.
 std::string tableDirectory(const char* dirArgument);
 
+// 16-bit text (UTF-16, as the engine and the formatters hand it out) as UTF-8; "" for nullptr.
+std::string toUtf8(const char16_t* text);
+
 } // namespace cvtool

@@ -61,13 +61,6 @@ Snapshot takeSnapshot(engine::GpsEngine& gps) {
     out += '\n';
 }
 
-std::string ascii(const char16_t* text) {
-    std::string s;
-    for (; text != nullptr && *text != 0; ++text)
-        s += *text < 128 ? static_cast<char>(*text) : '?';
-    return s;
-}
-
 char letter(char c) {
     return c != 0 ? c : '-';
 }
@@ -91,8 +84,8 @@ std::string renderBody(const Snapshot& snap) {
     const engine::PositionRecord& p = s.position;
     const engine::DopRecord& d = s.dop;
     std::string out;
-    appendLine(out, "Status     %s", ascii(snap.status).c_str());
-    appendLine(out, "Fix        %-8s quality %d   %s   selection %c", ascii(p.fixText).c_str(),
+    appendLine(out, "Status     %s", toUtf8(snap.status).c_str());
+    appendLine(out, "Fix        %-8s quality %d   %s   selection %c", toUtf8(p.fixText).c_str(),
                p.quality, fixModeText(d.fixMode), d.gsaSelection ? char(d.gsaSelection) : '-');
     appendLine(out, "Position   %.6f %c   %.6f %c", p.latitude < 0 ? -p.latitude : p.latitude,
                p.latitude < 0 ? 'S' : 'N', p.longitude < 0 ? -p.longitude : p.longitude,

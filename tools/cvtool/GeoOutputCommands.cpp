@@ -36,31 +36,6 @@ bool option(int argc, char** argv, int& i, const char* name, const char*& value)
     return true;
 }
 
-void appendUtf8(std::string& out, const char16_t* text) {
-    for (const char16_t* p = text; *p != u'\0'; ++p) {
-        char32_t c = *p;
-        if (c >= 0xD800 && c <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (p[1] - 0xDC00);
-            ++p;
-        }
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-}
-
 void printFields(std::initializer_list<const char*> fields) {
     bool first = true;
     for (const char* f : fields) {
@@ -202,9 +177,9 @@ int geoFormat(int argc, char** argv) {
             geodesy::formatPositionForDisplay(settings, table, v[0], v[1], v[2], position,
                                               altitude);
             std::string out;
-            appendUtf8(out, position);
+            out += toUtf8(position);
             out.push_back('\t');
-            appendUtf8(out, altitude);
+            out += toUtf8(altitude);
             std::puts(out.c_str());
         } else if (style == Style::Raw) {
             char lat[geodesy::kOutputTextSize], lon[geodesy::kOutputTextSize],
