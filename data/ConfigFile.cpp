@@ -660,27 +660,30 @@ bool writeSettings(engine::GpsEngine& engine) {
     return true;
 }
 
-bool readSettings(engine::GpsEngine& engine, const ConfigReadOptions& options) {
-    std::string path = configFilePath(engine);
+ConfigReadResult readSettingsFile(const std::string& path, Settings& settings,
+                                  const geodesy::DatumTable& datums, platform::Prompter& prompter,
+                                  const ConfigReadOptions& options) {
     // Without waiting: a FIFO in the file's place must not hang start-up (it is refused below).
     int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        // Only a missing file is replaced by the defaults: one that exists but cannot be read
-        // still holds the user's settings.
-        if (errno == ENOENT) writeSettings(engine);
-        engine.prompter().message(kMsgConfigNotFound);
-        return false;
-    }
+    if (fd < 0) return errno == ENOENT ? ConfigReadResult::Missing : ConfigReadResult::Unreadable;
     std::string text;
     struct stat st {};
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && readWholeFile(fd, text);
     ::close(fd);
-    if (!ok) {
-        engine.prompter().message(kMsgConfigNotFound);
-        return false;
-    }
-    applySettingsText(text, engine.settings, geodesy::datumTable(), engine.prompter(), options);
-    return true;
+    if (!ok) return ConfigReadResult::Unreadable;
+    applySettingsText(text, settings, datums, prompter, options);
+    return ConfigReadResult::Read;
+}
+
+bool readSettings(engine::GpsEngine& engine, const ConfigReadOptions& options) {
+    ConfigReadResult result = readSettingsFile(configFilePath(engine), engine.settings,
+                                               geodesy::datumTable(), engine.prompter(), options);
+    if (result == ConfigReadResult::Read) return true;
+    // Only a missing file is replaced by the defaults: one that exists but cannot be read still
+    // holds the user's settings.
+    if (result == ConfigReadResult::Missing) writeSettings(engine);
+    engine.prompter().message(kMsgConfigNotFound);
+    return false;
 }
 
 bool readApplicationDirectory(engine::GpsEngine& engine) {

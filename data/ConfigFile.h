@@ -80,6 +80,16 @@ std::string configFilePath(const engine::GpsEngine& engine);
 // On failure the old file is left as it was.
 bool replaceFile(const std::string& path, std::string_view content);
 
+// What reading a cv.ini found.
+enum class ConfigReadResult { Read, Missing, Unreadable };
+
+// Reads the cv.ini at path into settings as the program reads it. Missing when there is no file;
+// Unreadable when it cannot be opened or read, or is not a regular file (a FIFO is refused
+// without waiting). Shows no message of its own: the caller decides what a failure means.
+ConfigReadResult readSettingsFile(const std::string& path, engine::Settings& settings,
+                                  const geodesy::DatumTable& datums, platform::Prompter& prompter,
+                                  const ConfigReadOptions& options = {});
+
 // Reads cv.ini into the engine's settings. False when the file could not be read: the defaults
 // stay, a missing file is written from them, and the message is shown.
 bool readSettings(engine::GpsEngine& engine, const ConfigReadOptions& options = {});
