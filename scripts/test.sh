@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the normal build, then the same tests under the address and
-# undefined-behaviour sanitizers, then a short run of each fuzz target when clang is present.
+# undefined-behaviour sanitizers (both replay the fuzz corpora), then a short libFuzzer run of
+# each fuzz target when clang is present. ccache keeps rebuilds short.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -18,7 +19,8 @@ cmake --build build/release -j "$jobs"
 run_ctest build/release
 
 echo "== build and test (address and undefined-behaviour sanitizers)"
-cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=ON >/dev/null
+cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=ON \
+    -DCORVANE_BENCH=OFF >/dev/null
 cmake --build build/sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_ctest build/sanitize
@@ -27,7 +29,7 @@ if command -v clang++ >/dev/null 2>&1; then
     echo "== fuzz targets (short runs)"
     cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_FUZZ=ON \
         -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-    cmake --build build/fuzz -j "$jobs"
+    cmake --build build/fuzz -j "$jobs" --target fuzzers
     fuzz_pass=0
     fuzz_fail=0
     for target in build/fuzz/fuzz/fuzz_*; do
