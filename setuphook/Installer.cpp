@@ -237,7 +237,11 @@ bool Installer::uninstall() {
         return problem("the installer hook cancelled the removal");
     // Asked before the files go: the directory may go with them.
     bool named = namedByRegistry();
-    bool removed = removeFiles(manifest.files);
+    // The hook goes last: while any file is left, a second attempt needs it again.
+    std::vector<std::string> first, last;
+    for (const auto& name : manifest.files)
+        (name == kHookName ? last : first).push_back(name);
+    bool removed = removeFiles(first) && removeFiles(last);
     if (!removed)
         return problem("not every file could be removed from " + dir_ +
                        "; the registry was not changed");
