@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -96,81 +97,72 @@ TEST_F(ConfigTest, EachKeyReadsItsValueAndFallsBackWhenItCannot) {
     for (int i = 0; i < 40; ++i)
         items += "254 ";
     const std::string wedge40 = "KEYWEDGE=40, " + items + "\n";
+    // What the writer makes of the lines: each expected "Key=value" line (value "" for absent).
     struct Case {
-        std::string lines, key, expected;
+        std::string lines, expected;
     };
     const Case cases[] = {
-        // Keys need an upper-case first letter and match without case; the first of two wins
-        // only when the other is ignored.
-        {"gpsport=COM5:\nGPSPORT=COM7:\n", "GPSPort", "COM7:"},
-        {"GPSPORT=COM4:\ngpsport=COM5:\n", "GPSPort", "COM4:"},
-        {"GPSPort=COM10:\n", "GPSPort", "COM1:"},
-        {"GPSPort=com2:\n", "GPSPort", "COM1:"},
-        {"GPSBaud=4800 \n", "GPSBaud", "9600"},
-        {"GPSBaud=115200\n", "GPSBaud", "115200"},
-        {"GPSParity=MARK\n", "GPSParity", "mark"},
-        {"GPSDatabits=7\n", "GPSDatabits", "7"},
-        {"GPSDatabits=9\n", "GPSDatabits", "8"},
-        {"GPSStopBits=1.5\n", "GPSStopBits", "1.5"},
-        {"GPSStopBits=1,5\n", "GPSStopBits", "1"},
-        {"GPSDTR=no\n", "GPSDTR", "No"},
-        {"GPSRTS=YES\n", "GPSRTS", "Yes"},
+        // Keys need an upper-case first letter and match without case; ports must be exact.
+        {"gpsport=COM5:\nGPSPORT=COM7:\n", "GPSPort=COM7:"},
+        {"GPSPORT=COM4:\ngpsport=COM5:\n", "GPSPort=COM4:"},
+        {"GPSPort=COM10:\n", "GPSPort=COM1:"},
+        {"GPSPort=com2:\n", "GPSPort=COM1:"},
+        {"GPSBaud=4800 \nGPSParity=MARK\nGPSDatabits=7\nGPSStopBits=1.5\nGPSDTR=no\nGPSRTS=YES\n",
+         "GPSBaud=9600\nGPSParity=mark\nGPSDatabits=7\nGPSStopBits=1.5\nGPSDTR=No\nGPSRTS=Yes"},
+        {"GPSBaud=115200\nGPSDatabits=9\nGPSStopBits=1,5\n",
+         "GPSBaud=115200\nGPSDatabits=8\nGPSStopBits=1"},
         // Any key with the first letter F or U sets Format or Units.
-        {"Format=dms\n", "Format", "DMS"},
-        {"Fmt=UTM\n", "Format", "UTM"},
-        {"Format=degrees\n", "Format", "DD"},
-        {"Unit=feet\n", "Units", "Feet"},
-        {"Units=Furlongs\n", "Units", "Statute"},
-        // Yes/No rules differ per key.
-        {"InsertEnabled=yes\n", "InsertEnabled", "No"},
-        {"EXPTWPT=YES\n", "EXPTWPT", "No"},
-        {"MaskEHE=yes\n", "MaskEHE", "Yes"},
-        {"DataExchange=Yup\n", "DataExchange", "Yes"},
-        {"AudibleFixes=Yes \n", "AudibleFixes", "No"},
-        {"K_INTERNAL=Yes\n", "K_INTERNAL", "Yes"},
-        {"K_RAW=Yes\nK_INTERNAL=Yes\n", "K_INTERNAL", "No"},
-        {"K_INTERNAL=Yes\nK_RAW=Yes\n", "K_INTERNAL", "No"},
+        {"Format=dms\nUnit=feet\n", "Format=DMS\nUnits=Feet"},
+        {"Fmt=UTM\nUnits=Furlongs\n", "Format=UTM\nUnits=Statute"},
+        {"Format=degrees\n", "Format=DD"},
+        // Yes/No rules differ per key; K_RAW wins over K_INTERNAL wherever it stands.
+        {"InsertEnabled=yes\nEXPTWPT=YES\nMaskEHE=yes\nDataExchange=Yup\nAudibleFixes=Yes \n",
+         "InsertEnabled=No\nEXPTWPT=No\nMaskEHE=Yes\nDataExchange=Yes\nAudibleFixes=No"},
+        {"K_INTERNAL=Yes\n", "K_INTERNAL=Yes"},
+        {"K_RAW=Yes\nK_INTERNAL=Yes\n", "K_INTERNAL=No"},
+        {"K_INTERNAL=Yes\nK_RAW=Yes\n", "K_INTERNAL=No"},
         // Numbers are leading values, written with their precision.
-        {"Heading=ManualMag\nHeadingUserDecl=12.34\n", "HeadingUserDecl", "12.3"},
-        {"Heading=True\nHeadingUserDecl=12.34\n", "HeadingUserDecl", ""},
-        {"MaxEHE=2.5 m\n", "MaxEHE", "2.500"},
-        {"MinSNR=abc\n", "MinSNR", "0.0"},
-        {"MaxPDOP=1e99\n", "MaxPDOP", "0.000"},
-        {"MinElev=nan\n", "MinElev", "0.0"},
-        {"PointsAveraged= 25x\n", "PointsAveraged", "25"},
-        {"MarkKey=99999999999\n", "MarkKey", "0"},
-        {"K_INTKEY=300\n", "K_INTKEY", "44"},
+        {"Heading=ManualMag\nHeadingUserDecl=12.34\nMaxEHE=2.5 m\nMinSNR=abc\nMaxPDOP=1e99\n"
+         "MinElev=nan\nPointsAveraged= 25x\nMarkKey=99999999999\nK_INTKEY=300\n",
+         "HeadingUserDecl=12.3\nMaxEHE=2.500\nMinSNR=0.0\nMaxPDOP=0.000\nMinElev=0.0\n"
+         "PointsAveraged=25\nMarkKey=0\nK_INTKEY=44"},
+        {"Heading=True\nHeadingUserDecl=12.34\n", "HeadingUserDecl="},
         // A wedge list without a data item is dropped; the count never exceeds the items held.
-        {"KEYWEDGE=3, 44 13 9 \n", "KEYWEDGE", "0, "},
-        {"KEYWEDGE=3, 44 249 9 \n", "KEYWEDGE", "3, 44 249 9 "},
-        {"KEYWEDGE=1, 253 \nKEYWEDGE=2, 44 13 \n", "KEYWEDGE", "0, "},
-        {"KEYWEDGE=5, 249 44\n", "KEYWEDGE", "2, 249 44 "},
-        {"KEYWEDGE=2 249 44\n", "KEYWEDGE", "0, "},
-        {"KEYWEDGE=2, 505 -7\n", "KEYWEDGE", "2, 249 249 "},
-        {wedge40, "KEYWEDGE", "35, " + items.substr(0, 35 * 4)},
+        {"KEYWEDGE=3, 44 13 9 \n", "KEYWEDGE=0, "},
+        {"KEYWEDGE=3, 44 249 9 \n", "KEYWEDGE=3, 44 249 9 "},
+        {"KEYWEDGE=1, 253 \nKEYWEDGE=2, 44 13 \n", "KEYWEDGE=0, "},
+        {"KEYWEDGE=5, 249 44\n", "KEYWEDGE=2, 249 44 "},
+        {"KEYWEDGE=2 249 44\n", "KEYWEDGE=0, "},
+        {"KEYWEDGE=2, 505 -7\n", "KEYWEDGE=2, 249 249 "},
+        {wedge40, "KEYWEDGE=35, " + items.substr(0, 35 * 4)},
         // A waypoint path holding a file name is split; an empty file name changes nothing.
-        {"WaypointPath=/data/wpt/route.txt\n", "WaypointPath", "/data/wpt/"},
-        {"WaypointPath=/data/wpt/route.txt\n", "WaypointFilename", "route.txt"},
-        {"WaypointPath=/a/b.txt\nWaypointPath=/home/j.doe/wpt\nWaypointFilename=\n", "WaypointPath",
-         "/home/j.doe/wpt/"},
+        {"WaypointPath=/data/wpt/route.txt\n",
+         "WaypointPath=/data/wpt/\nWaypointFilename=route.txt"},
         {"WaypointPath=/a/b.txt\nWaypointPath=/home/j.doe/wpt\nWaypointFilename=\n",
-         "WaypointFilename", "b.txt"},
+         "WaypointPath=/home/j.doe/wpt/\nWaypointFilename=b.txt"},
         // Device paths are translated; relative and over-long ones are not taken.
-        {"WaypointPath=\\My Documents\\Wpt\\a.txt\n", "WaypointPath", kHome + "Documents/Wpt/"},
-        {"DataExchangePath=\\C_Drive\\exchange\\\n", "DataExchangePath", kHome + "exchange/"},
-        {"DataExchangePath=\\\n", "DataExchangePath", kHome},
-        {"DataExchangePath=exchange\n", "DataExchangePath", kHome + "Documents/"},
-        {"DataExchangePath=" + noRoomForSlash + "\n", "DataExchangePath", kHome + "Documents/"},
-        {"WaypointPath=" + tooLong + ".txt\n", "WaypointPath", kHome},
-        {"WaypointFilename=" + tooLong + "\n", "WaypointFilename", ""},
-        {"Datum=NAS-C\n", "Datum", "NAS-C"},
+        {"WaypointPath=\\My Documents\\Wpt\\a.txt\nDataExchangePath=\\C_Drive\\exchange\\\n",
+         "WaypointPath=" + kHome + "Documents/Wpt/\nDataExchangePath=" + kHome + "exchange/"},
+        {"DataExchangePath=\\\n", "DataExchangePath=" + kHome},
+        {"DataExchangePath=exchange\n", "DataExchangePath=" + kHome + "Documents/"},
+        {"DataExchangePath=" + noRoomForSlash + "\nWaypointPath=" + tooLong +
+             ".txt\nWaypointFilename=" + tooLong + "\n",
+         "DataExchangePath=" + kHome + "Documents/\nWaypointPath=" + kHome + "\nWaypointFilename="},
+        {"Datum=NAS-C\n", "Datum=NAS-C"},
         // A hot-key clash moves the wedge key.
-        {"MarkKey=195\nKWDGKey=195\n", "KWDGKey", "193"},
-        {"MarkKey=193\nKWDGKey=193\n", "KWDGKey", "194"},
+        {"MarkKey=195\nKWDGKey=195\n", "KWDGKey=193"},
+        {"MarkKey=193\nKWDGKey=193\n", "KWDGKey=194"},
     };
     for (const Case& c : cases) {
         settings = Settings{};
-        EXPECT_EQ(valueOf(roundTrip(c.lines), c.key), c.expected) << c.lines.substr(0, 80);
+        std::string out = roundTrip(c.lines);
+        std::string_view expected = c.expected;
+        while (!expected.empty()) {
+            std::string_view line = expected.substr(0, expected.find('\n'));
+            expected.remove_prefix(std::min(expected.size(), line.size() + 1));
+            std::string key(line.substr(0, line.find('=')));
+            EXPECT_EQ(valueOf(out, key), line.substr(key.size() + 1)) << c.lines.substr(0, 80);
+        }
     }
     roundTrip(wedge40);
     EXPECT_EQ(settings.KEYWEDGE.hasDataItem, 1);
@@ -197,15 +189,14 @@ TEST_F(ConfigTest, WriterSplitsTheWaypointPathInTheSettingsThemselves) {
 }
 
 TEST_F(ConfigTest, WithTheKeyLibraryAHotKeyClashMovesBothWedgeKeys) {
-    Settings s;
-    s.MarkKey = s.KWDGKey = 193; // MarkKeyF is 233: both second keys would clash too
-    data::resolveHotKeyClash(s, true);
-    EXPECT_EQ(s.KWDGKey, 194);
-    EXPECT_EQ(s.KWDGKeyF, 234);
-    s.MarkKey = s.KWDGKey = 196;
-    data::resolveHotKeyClash(s, true);
-    EXPECT_EQ(s.KWDGKey, 193);
-    EXPECT_EQ(s.KWDGKeyF, 233);
+    auto moved = [](int32_t mark) {
+        Settings s; // MarkKeyF 233: with MarkKey 193 both second keys clash too
+        s.MarkKey = s.KWDGKey = mark;
+        data::resolveHotKeyClash(s, true);
+        return std::pair(s.KWDGKey, s.KWDGKeyF);
+    };
+    EXPECT_EQ(moved(193), std::pair(194, 234));
+    EXPECT_EQ(moved(196), std::pair(193, 233));
 }
 
 TEST_F(ConfigTest, MalformedLinesNeverStopTheReader) {
@@ -386,15 +377,6 @@ protected:
     testsupport::TempDir app;
 };
 
-TEST_F(ApplicationDirectoryTest, FoundWhenTheProgramIsThere) {
-    std::string appDir = app.path().substr(0, app.path().size() - 1); // without the '/'
-    writeRegistry("\"rpath\"=\"" + appDir + "\"\n");
-    writeFile(app.file("corvane"), "");
-    EXPECT_TRUE(data::readApplicationDirectory(engine, registry));
-    EXPECT_EQ(std::string(engine.applicationDirectory), app.path());
-    EXPECT_TRUE(prompter.messages().empty());
-}
-
 TEST_F(ApplicationDirectoryTest, EachFailureHasItsOwnMessage) {
     EXPECT_FALSE(data::readApplicationDirectory(engine, registry)); // no key at all
     writeRegistry("");
@@ -408,14 +390,17 @@ TEST_F(ApplicationDirectoryTest, EachFailureHasItsOwnMessage) {
 }
 
 TEST_F(ApplicationDirectoryTest, StartupServicesUseTheRegistryNamedByTheEnvironment) {
-    writeRegistry("\"rpath\"=\"" + app.path() + "\"\n");
+    std::string appDir = app.path().substr(0, app.path().size() - 1); // a '/' is added
+    writeRegistry("\"rpath\"=\"" + appDir + "\"\n");
     writeFile(app.file("corvane"), "");
     writeFile(app.file("cv.ini"), "[Corvane]\nMarkKey=194\nKWDGKey=194\n");
     configtexts::ScopedEnv registryFile("CORVANE_REGISTRY", registry.c_str());
     data::ConfigStartup startup;
     EXPECT_TRUE(startup.readApplicationDirectory(engine));
+    EXPECT_EQ(std::string(engine.applicationDirectory), app.path());
     EXPECT_TRUE(startup.readSettings(engine));
     EXPECT_EQ(engine.settings.KWDGKey, 193);
+    EXPECT_TRUE(prompter.messages().empty());
 }
 
 } // namespace
