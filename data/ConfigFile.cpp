@@ -15,6 +15,7 @@
 
 #include "engine/GpsEngine.h"
 #include "geodesy/DatumTable.h"
+#include "platform/FileReplace.h"
 #include "platform/Prompter.h"
 #include "platform/Registry.h"
 
@@ -348,16 +349,9 @@ void applyUnits(ReadContext& c, std::string_view v) {
         if (equalsNoCase(v, kUnits[i])) c.s.Units = i;
 }
 
-void applyLine(ReadContext& c, std::string_view line) {
-    std::size_t eq = line.find('=');
-    if (eq == std::string_view::npos) return; // not a key line
-    std::string_view key = line.substr(0, eq);
-    std::string_view value = line.substr(eq + 1);
-    // A NUL ends a value as it would any C string; CRs before it are part of the line end.
-    if (std::size_t nul = value.find('\0'); nul != std::string_view::npos)
-        value = value.substr(0, nul);
-    while (!value.empty() && value.back() == '\r')
-        value.remove_suffix(1);
+// One line of the file, split at its first '=': the value ends at a NUL, as it would in a C
+// string, and trailing CRs belong to the line end.
+void applyKeyValue(ReadContext& c, std::string_view key, std::string_view value) {
     if (key.empty() || key[0] < 'A' || key[0] > 'W' || key.size() > kMaxKeyLength) return;
     bool shortValue = value.size() <= kMaxValueLength;
     if (key[0] == 'F') {
@@ -374,6 +368,77 @@ void applyLine(ReadContext& c, std::string_view line) {
         return;
     }
 }
+
+// Longest value kept of a line: a path value may be as long as a path field after translation
+// (a device prefix can get shorter); any longer value is of no use to any key.
+constexpr std::size_t kMaxLineValue = engine::kPathCapacity + 16;
+
+// Splits the file's bytes, fed in pieces of any size, into lines and applies each one after the
+// first (the section header). Memory stays bounded whatever the input: a line whose key or value
+// grows past the longest one any key takes is dropped at once and skipped to its end.
+class LineReader {
+public:
+    explicit LineReader(ReadContext& context) : c_(context) {}
+
+    void feed(std::string_view bytes) {
+        for (char ch : bytes) {
+            if (ch == '\n') {
+                endLine();
+            } else if (!header_ && !skip_) {
+                take(ch);
+            }
+        }
+    }
+    // The last line needs no line end.
+    void finish() { endLine(); }
+
+private:
+    void take(char ch) {
+        if (!hasEquals_) {
+            if (ch == '=') {
+                hasEquals_ = true;
+            } else if (key_.size() == kMaxKeyLength) {
+                skip_ = true; // a longer key is no key
+            } else {
+                key_.push_back(ch);
+            }
+            return;
+        }
+        if (valueEnded_) return;
+        if (ch == '\0') {
+            valueEnded_ = true;
+            return;
+        }
+        if (ch == '\r') {
+            ++pendingCr_; // part of the value only when more follows
+            return;
+        }
+        if (value_.size() + pendingCr_ + 1 > kMaxLineValue) {
+            skip_ = true;
+            return;
+        }
+        value_.append(pendingCr_, '\r');
+        pendingCr_ = 0;
+        value_.push_back(ch);
+    }
+
+    void endLine() {
+        if (!header_ && !skip_ && hasEquals_) applyKeyValue(c_, key_, value_);
+        header_ = skip_ = hasEquals_ = valueEnded_ = false;
+        pendingCr_ = 0;
+        key_.clear();
+        value_.clear();
+    }
+
+    ReadContext& c_;
+    bool header_ = true; // the first line is the section header and is not checked
+    bool skip_ = false;
+    bool hasEquals_ = false;
+    bool valueEnded_ = false;
+    std::size_t pendingCr_ = 0;
+    std::string key_;
+    std::string value_;
+};
 
 // ---------------------------------------------------------------------------------------------
 // Writer
@@ -412,53 +477,6 @@ std::string narrowPort(const char16_t* port) {
 
 std::string_view fieldText(const char* field, std::size_t capacity) {
     return std::string_view(field, strnlen(field, capacity));
-}
-
-bool writeAll(int fd, std::string_view content) {
-    while (!content.empty()) {
-        ssize_t n = ::write(fd, content.data(), content.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        content.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-void syncDirectory(const std::string& dir) {
-    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
-// The file path names once symbolic links are followed (the last one may point to a file that
-// does not exist yet); nothing for a loop of links.
-std::optional<std::string> followLinks(std::string path) {
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-        char target[PATH_MAX];
-        ssize_t n = ::readlink(path.c_str(), target, sizeof target);
-        if (n <= 0 || static_cast<std::size_t>(n) >= sizeof target) return std::nullopt;
-        std::string next(target, static_cast<std::size_t>(n));
-        if (next[0] != '/') {
-            std::size_t slash = path.rfind('/');
-            if (slash != std::string::npos) next.insert(0, path, 0, slash + 1);
-        }
-        path = std::move(next);
-    }
-    return std::nullopt;
-}
-
-bool readWholeFile(int fd, std::string& out) {
-    char buffer[4096];
-    for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) return true;
-        out.append(buffer, static_cast<std::size_t>(n));
-    }
 }
 
 } // namespace
@@ -502,24 +520,24 @@ void resolveHotKeyClash(Settings& s, bool keyLibraryPresent) {
     }
 }
 
-void applySettingsText(std::string_view text, Settings& settings, const geodesy::DatumTable& datums,
-                       platform::Prompter& prompter, const ConfigReadOptions& options) {
-    ReadContext context{settings, datums, prompter, options};
-    // The first line is the section header and is not checked.
-    std::size_t pos = text.find('\n');
-    pos = pos == std::string_view::npos ? text.size() : pos + 1;
-    while (pos < text.size()) {
-        std::size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(pos, end - pos);
-        while (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        applyLine(context, line);
-        pos = end + 1;
-    }
+namespace {
+
+// The reader's work after the last line.
+void finishReading(Settings& settings, const ConfigReadOptions& options) {
     // Raw data and the internal format exclude each other, whichever line came first.
     if (settings.K_RAW) settings.K_INTERNAL = 0;
     resolveHotKeyClash(settings, options.keyLibraryPresent);
+}
+
+} // namespace
+
+void applySettingsText(std::string_view text, Settings& settings, const geodesy::DatumTable& datums,
+                       platform::Prompter& prompter, const ConfigReadOptions& options) {
+    ReadContext context{settings, datums, prompter, options};
+    LineReader reader(context);
+    reader.feed(text);
+    reader.finish();
+    finishReading(settings, options);
 }
 
 void splitWaypointPath(Settings& s) {
@@ -620,40 +638,11 @@ std::string configFilePath(const engine::GpsEngine& engine) {
     return path + kConfigFileName;
 }
 
-bool replaceFile(const std::string& path, std::string_view content) {
-    // A link stays a link: the file it points to is the one replaced.
-    std::optional<std::string> resolved = followLinks(path);
-    if (!resolved) return false;
-    const std::string& target = *resolved;
-    struct stat old {};
-    bool exists = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
-    // A file the user may not write is left alone, as an open for writing would leave it; one
-    // without any write permission counts as write-protected even for the superuser.
-    if (exists && ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) return false;
-
-    std::size_t slash = target.rfind('/');
-    std::string dir = slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
-    std::string temp = target + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;
-    // Keep the permissions of the file being replaced; a new file gets the usual ones.
-    mode_t mode = exists ? (old.st_mode & 07777) : 0644;
-    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, content) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    syncDirectory(dir);
-    return true;
-}
-
 bool writeSettings(engine::GpsEngine& engine) {
     Settings& s = engine.settings;
     if (s.Protected) return false;
     splitWaypointPath(s);
-    if (!replaceFile(configFilePath(engine), renderSettings(s))) {
+    if (!platform::replaceFile(configFilePath(engine), renderSettings(s))) {
         engine.prompter().message(kMsgConfigNotFound);
         return false;
     }
@@ -666,12 +655,31 @@ ConfigReadResult readSettingsFile(const std::string& path, Settings& settings,
     // Without waiting: a FIFO in the file's place must not hang start-up (it is refused below).
     int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return errno == ENOENT ? ConfigReadResult::Missing : ConfigReadResult::Unreadable;
-    std::string text;
     struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && readWholeFile(fd, text);
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+              st.st_size <= static_cast<off_t>(kMaxConfigFileBytes);
+    // Read into a copy, so that a file found too large or unreadable half-way changes nothing.
+    Settings read = settings;
+    ReadContext context{read, datums, prompter, options};
+    LineReader reader(context);
+    std::size_t total = 0;
+    char buffer[16384];
+    while (ok) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        total += static_cast<std::size_t>(n);
+        ok = total <= kMaxConfigFileBytes; // the file grew while it was read
+        if (ok) reader.feed(std::string_view(buffer, static_cast<std::size_t>(n)));
+    }
     ::close(fd);
     if (!ok) return ConfigReadResult::Unreadable;
-    applySettingsText(text, settings, datums, prompter, options);
+    reader.finish();
+    finishReading(read, options);
+    settings = read;
     return ConfigReadResult::Read;
 }
 

@@ -42,6 +42,9 @@ inline constexpr std::string_view kMsgRegistryValue =
 // may be as long as the path fields hold.
 inline constexpr std::size_t kMaxKeyLength = 339;
 inline constexpr std::size_t kMaxValueLength = 403;
+// A larger cv.ini is not read at all. The writer's file is about 1 KiB; this leaves ample room for
+// hand-written comments while keeping a huge or endless file from holding up start-up.
+inline constexpr std::size_t kMaxConfigFileBytes = std::size_t(1) << 20;
 
 struct ConfigReadOptions {
     // The device's key library is present: a hot-key clash then moves both wedge keys.
@@ -74,18 +77,13 @@ bool translateDevicePath(std::string_view value, char* out, std::size_t capacity
 // Application directory followed by "cv.ini".
 std::string configFilePath(const engine::GpsEngine& engine);
 
-// Replaces path with content: a temporary file in the same folder, flushed to disk, renamed over
-// the old file. A symbolic link is followed, so the link stays and its target is replaced. An
-// existing file the user may not write (or that has no write permission at all) is not replaced.
-// On failure the old file is left as it was.
-bool replaceFile(const std::string& path, std::string_view content);
-
 // What reading a cv.ini found.
 enum class ConfigReadResult { Read, Missing, Unreadable };
 
-// Reads the cv.ini at path into settings as the program reads it. Missing when there is no file;
-// Unreadable when it cannot be opened or read, or is not a regular file (a FIFO is refused
-// without waiting). Shows no message of its own: the caller decides what a failure means.
+// Reads the cv.ini at path into settings as the program reads it, line by line in bounded memory.
+// Missing when there is no file; Unreadable, with settings unchanged, when it cannot be opened or
+// read, is not a regular file (a FIFO is refused without waiting) or is larger than
+// kMaxConfigFileBytes. Shows no message of its own: the caller decides what a failure means.
 ConfigReadResult readSettingsFile(const std::string& path, engine::Settings& settings,
                                   const geodesy::DatumTable& datums, platform::Prompter& prompter,
                                   const ConfigReadOptions& options = {});

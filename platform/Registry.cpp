@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "platform/Clock.h"
+#include "platform/FileReplace.h"
 #include "platform/Prompter.h"
 #include "platform/RegistryFile.h"
 
@@ -61,33 +62,16 @@ public:
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
 
 private:
     int fd_;
 };
-
-bool writeAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
 
 // Creates every missing directory of path's folder.
 void makeParentDirectories(const std::string& path) {
     for (size_t slash = path.find('/', 1); slash != std::string::npos;
          slash = path.find('/', slash + 1))
         ::mkdir(path.substr(0, slash).c_str(), 0700);
-}
-
-std::string folderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 } // namespace
@@ -142,8 +126,8 @@ bool Registry::fail(std::string reason) {
 
 std::optional<RegistryFile> Registry::load() {
     lastLoadDamaged_ = false;
-    lastLoadMode_ = 0600;
-    FileDescriptor fd(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without waiting: a FIFO in the file's place must not hang the program (it is refused below).
+    FileDescriptor fd(::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0) {
         if (errno == ENOENT) return RegistryFile{};
         fail(errnoText("cannot read", path_));
@@ -154,22 +138,35 @@ std::optional<RegistryFile> Registry::load() {
         fail(errnoText("cannot read", path_));
         return std::nullopt;
     }
-    std::string text;
-    char buffer[8192];
-    ssize_t n = 0;
-    while ((n = ::read(fd.get(), buffer, sizeof buffer)) != 0) {
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            fail(errnoText("cannot read", path_));
-            return std::nullopt;
-        }
-        text.append(buffer, static_cast<size_t>(n));
+    if (!S_ISREG(info.st_mode)) {
+        fail("cannot read " + path_ + ": not a regular file");
+        return std::nullopt;
     }
-    lastLoadMode_ = info.st_mode & 07777;
-    if (text.empty()) return RegistryFile{}; // a new, empty file holds no keys yet
+    // Never more than the limit (and one byte to tell) in memory, whatever the file claims.
+    std::string text;
     std::string reason;
-    auto contents = RegistryFile::parse(text, &reason);
-    if (contents) return contents;
+    if (info.st_size <= static_cast<off_t>(kMaxRegistryFileBytes)) {
+        char buffer[8192];
+        ssize_t n = 0;
+        while (text.size() <= kMaxRegistryFileBytes &&
+               (n = ::read(fd.get(), buffer, sizeof buffer)) != 0) {
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                fail(errnoText("cannot read", path_));
+                return std::nullopt;
+            }
+            text.append(buffer, static_cast<size_t>(n));
+        }
+    }
+    std::optional<RegistryFile> contents;
+    if (info.st_size > static_cast<off_t>(kMaxRegistryFileBytes) ||
+        text.size() > kMaxRegistryFileBytes) {
+        reason = "larger than " + std::to_string(kMaxRegistryFileBytes >> 20) + " MiB";
+    } else {
+        if (text.empty()) return RegistryFile{}; // a new, empty file holds no keys yet
+        contents = RegistryFile::parse(text, &reason);
+        if (contents) return contents;
+    }
 
     lastLoadDamaged_ = true;
     FileIdentity identity{info.st_dev, info.st_ino,
@@ -201,14 +198,14 @@ void Registry::reportDamage() {
     }
 }
 
-std::string Registry::damagedName() {
+std::string Registry::damagedName(const std::string& target) {
     SystemClock systemClock;
     SystemTime t = (clock_ != nullptr ? *clock_ : static_cast<Clock&>(systemClock)).localTime();
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%04u%02u%02u-%02u%02u%02u", unsigned(t.wYear),
                   unsigned(t.wMonth), unsigned(t.wDay), unsigned(t.wHour), unsigned(t.wMinute),
                   unsigned(t.wSecond));
-    std::string base = path_ + ".damaged-" + stamp;
+    std::string base = target + ".damaged-" + stamp;
     std::string name = base;
     struct stat info {};
     for (int n = 2; ::lstat(name.c_str(), &info) == 0; ++n)
@@ -216,41 +213,30 @@ std::string Registry::damagedName() {
     return name;
 }
 
-bool Registry::replaceFile(const RegistryFile& contents, bool keepDamaged) {
-    std::string temp = path_ + ".XXXXXX";
-    FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
-    if (fd.get() < 0) return fail(errnoText("cannot write", temp));
-    bool written = ::fchmod(fd.get(), lastLoadMode_) == 0 &&
-                   writeAll(fd.get(), contents.serialize()) && ::fsync(fd.get()) == 0;
-    int closed = ::close(fd.release());
-    if (!written || closed != 0) {
-        fail(errnoText("cannot write", temp));
-        ::unlink(temp.c_str());
-        return false;
-    }
+bool Registry::write(const std::string& target, const RegistryFile& contents, bool keepDamaged) {
+    // The damaged file steps aside first and comes back when the new one cannot be written.
+    std::string kept;
     if (keepDamaged) {
-        std::string kept = damagedName();
-        if (::rename(path_.c_str(), kept.c_str()) != 0) {
-            fail(errnoText("cannot keep the damaged file as", kept));
-            ::unlink(temp.c_str());
-            return false;
-        }
+        kept = damagedName(target);
+        if (::rename(target.c_str(), kept.c_str()) != 0)
+            return fail(errnoText("cannot keep the damaged file as", kept));
     }
-    if (::rename(temp.c_str(), path_.c_str()) != 0) {
-        fail(errnoText("cannot replace", path_));
-        ::unlink(temp.c_str());
-        return false;
-    }
-    // Make the rename itself durable.
-    FileDescriptor dir(::open(folderOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) ::fsync(dir.get());
-    return true;
+    ReplaceOptions options;
+    options.newFileMode = 0600; // the registry is the user's own
+    std::string reason;
+    if (replaceFile(target, contents.serialize(), options, &reason)) return true;
+    if (keepDamaged) ::rename(kept.c_str(), target.c_str());
+    return fail(reason);
 }
 
 template <typename Change> bool Registry::modify(Change&& change) {
     bool changed = [&] {
-        makeParentDirectories(path_);
-        std::string lockPath = path_ + ".lock";
+        // A link stays a link and the file it names is written. The lock sits beside that file,
+        // so writers reaching it through the link and directly share one lock.
+        std::optional<std::string> target = followLinks(path_);
+        if (!target) return fail(errnoText("cannot follow the links of", path_));
+        makeParentDirectories(*target);
+        std::string lockPath = *target + ".lock";
         FileDescriptor lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
         if (lock.get() < 0) return fail(errnoText("cannot open", lockPath));
         int locked = 0;
@@ -261,7 +247,7 @@ template <typename Change> bool Registry::modify(Change&& change) {
         auto contents = load();
         if (!contents) return false;
         if (!change(*contents)) return false;
-        return replaceFile(*contents, lastLoadDamaged_);
+        return write(*target, *contents, lastLoadDamaged_);
     }();
     // Only now that the lock is released: the prompter may wait for the user, and the installer
     // or another program must not wait for the user with it.

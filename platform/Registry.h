@@ -4,19 +4,21 @@
 //
 // Every call reads the file afresh, so values written by another process (the installer, cvtool,
 // a second program) are seen at once. Every change is made under an advisory lock on a lock file
-// beside the registry file: the file is read again under the lock, changed, written to a
-// temporary file in the same folder, flushed to disk and renamed over the old one. Two processes
-// that change the registry at the same time therefore never lose each other's values, and a
-// crash never leaves a half-written file.
+// beside the registry file: the file is read again under the lock, changed and written back with
+// platform::replaceFile (temporary file, flush, rename). Two processes that change the registry
+// at the same time therefore never lose each other's values, and a crash never leaves a
+// half-written file. A symbolic link at the registry's path is followed: the link stays, the file
+// it names is replaced, and the lock file sits beside that file.
 //
 // Key paths are relative to a root and use backslashes ("SOFTWARE\Varnholt\Corvane"); key and
 // value names compare without regard to case and keep the case they were created with. The empty
 // value name is the key's default value ("@" in the file).
 //
-// A file that cannot be read as a registry file is reported once through the prompter and treated
-// as empty. It is never overwritten: the first change renames it to "<file>.damaged-<time>" and
-// writes a new file beside it.
+// A file that cannot be read as a registry file, or is larger than 16 MiB, is reported once through
+// the prompter and treated as empty. It is never overwritten: the first change renames it to
+// "<file>.damaged-<time>" and writes a new file beside it.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -31,6 +33,9 @@ class Prompter;
 class RegistryFile;
 
 enum class RegistryRoot { CurrentUser, LocalMachine };
+
+// A registry file larger than this is damaged: it is never read into memory.
+inline constexpr size_t kMaxRegistryFileBytes = size_t(16) << 20;
 
 // "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE".
 std::string_view registryRootName(RegistryRoot root);
@@ -97,8 +102,10 @@ private:
     void reportDamage();
     // Runs change on the contents under the lock and writes the result when it returns true.
     template <typename Change> bool modify(Change&& change);
-    bool replaceFile(const RegistryFile& contents, bool keepDamaged);
-    std::string damagedName();
+    // Writes contents to target (path_ with its links followed) through replaceFile, first moving
+    // a damaged file aside.
+    bool write(const std::string& target, const RegistryFile& contents, bool keepDamaged);
+    std::string damagedName(const std::string& target);
     bool fail(std::string reason);
 
     std::string path_;
@@ -116,7 +123,6 @@ private:
     std::optional<FileIdentity> reportedDamage_;
     std::string pendingReport_;
     bool lastLoadDamaged_ = false;
-    mode_t lastLoadMode_ = 0600;
 };
 
 } // namespace platform

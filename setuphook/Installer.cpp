@@ -9,7 +9,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/FileReplace.h"
+#include "platform/Registry.h"
 #include "setuphook/HookLibrary.h"
+#include "setuphook/SetupHook.h"
 
 namespace setuphook {
 
@@ -25,34 +28,6 @@ constexpr char kFilePrefix[] = "file ";
 std::string withSlash(std::string dir) {
     if (dir.empty() || dir.back() != '/') dir.push_back('/');
     return dir;
-}
-
-bool writeAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// Writes a file through a temporary file in the same folder, so that a running program or a
-// crash never sees half of it. Keeps errno of the failing call.
-bool replaceFile(const std::string& target, const std::string& contents, mode_t mode) {
-    std::string temp = target + ".XXXXXX";
-    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, contents.data(), contents.size()) &&
-              ::fsync(fd) == 0;
-    int savedErrno = errno;
-    ok = (::close(fd) == 0) && ok;
-    if (ok && ::rename(temp.c_str(), target.c_str()) == 0) return true;
-    savedErrno = ok ? errno : savedErrno;
-    ::unlink(temp.c_str());
-    errno = savedErrno;
-    return false;
 }
 
 bool readWhole(const std::string& path, std::string& contents, mode_t& mode) {
@@ -123,8 +98,9 @@ bool Installer::writeManifest(const Manifest& manifest) {
     if (manifest.createdDirectory) text += std::string(kCreatedDirectoryLine) + '\n';
     for (const auto& name : manifest.files)
         text += kFilePrefix + name + '\n';
-    if (replaceFile(dir_ + kManifestName, text, 0644)) return true;
-    return problem("cannot write " + dir_ + kManifestName + ": " + std::strerror(errno));
+    std::string reason;
+    if (platform::replaceFile(dir_ + kManifestName, text, {}, &reason)) return true;
+    return problem(reason);
 }
 
 bool Installer::removeFiles(const std::vector<std::string>& names) {
@@ -188,8 +164,13 @@ bool Installer::install(const std::vector<std::string>& payload) {
             continue;
         }
         std::string name = baseName(file);
-        if (failedDirs != 0 || !replaceFile(dir_ + name, contents, mode)) {
-            problem("cannot install " + dir_ + name + ": " + std::strerror(errno));
+        // The installed file gets the payload file's mode, and replaces an earlier read-only copy.
+        platform::ReplaceOptions options;
+        options.mode = mode;
+        options.keepWriteProtected = false;
+        std::string reason = "cannot create " + dir_;
+        if (failedDirs != 0 || !platform::replaceFile(dir_ + name, contents, options, &reason)) {
+            problem("cannot install " + name + ": " + reason);
             ++failedFiles;
             continue;
         }
@@ -227,6 +208,18 @@ bool Installer::install(const std::vector<std::string>& payload) {
     return true;
 }
 
+bool Installer::namedByRegistry() {
+    platform::Registry registry(platform::Registry::defaultPath());
+    auto rpath = registry.queryString(platform::RegistryRoot::CurrentUser,
+                                      std::string(kParentKey) + "\\" + kApplicationKey, kPathValue);
+    if (!rpath || rpath->empty()) return false;
+    std::string named = withSlash(fs::path(*rpath).lexically_normal().string());
+    if (named == dir_) return true;
+    // The same folder reached through another name (a link, a mount).
+    std::error_code ec;
+    return fs::equivalent(named, dir_, ec);
+}
+
 bool Installer::uninstall() {
     Manifest manifest;
     bool present = false;
@@ -242,12 +235,26 @@ bool Installer::uninstall() {
         return problem("cannot load the installer hook: " + hook.error());
     if (hook.uninstallInit(nullptr, dir_.c_str()) != kUninstallInitContinue)
         return problem("the installer hook cancelled the removal");
-    bool removed = removeFiles(manifest.files);
-    if (removed) removeManifest(manifest);
-    if (removed)
-        std::fprintf(out_, "removed %zu files from %s\n", manifest.files.size(), dir_.c_str());
-    hook.uninstallExit(nullptr);
-    return removed;
+    // Asked before the files go: the directory may go with them.
+    bool named = namedByRegistry();
+    // The hook goes last: while any file is left, a second attempt needs it again.
+    std::vector<std::string> first, last;
+    for (const auto& name : manifest.files)
+        (name == kHookName ? last : first).push_back(name);
+    bool removed = removeFiles(first) && removeFiles(last);
+    if (!removed)
+        return problem("not every file could be removed from " + dir_ +
+                       "; the registry was not changed");
+    removeManifest(manifest);
+    std::fprintf(out_, "removed %zu files from %s\n", manifest.files.size(), dir_.c_str());
+    // The hook removes the application's key. That key belongs to the installation rpath names:
+    // removing another directory must leave a working installation elsewhere alone.
+    if (named)
+        hook.uninstallExit(nullptr);
+    else
+        std::fprintf(err_, "cvinstall: the registry names another installation directory; it was "
+                           "left as it is\n");
+    return true;
 }
 
 } // namespace setuphook

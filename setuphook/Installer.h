@@ -2,7 +2,10 @@
 // Installs Corvane into a directory the way the device's package installer does: it loads the
 // installer hook, calls Install_Init, copies the payload files flat into the directory, records
 // them in a manifest there and calls Install_Exit; removal calls Uninstall_Init, removes the
-// files the manifest lists and calls Uninstall_Exit.
+// files the manifest lists and calls Uninstall_Exit, which removes the application's registry
+// key. The installer calls Uninstall_Exit only when every file was removed and the registry's
+// rpath names the directory removed, so removing one directory never breaks an installation in
+// another.
 
 #include <cstdio>
 #include <string>
@@ -42,6 +45,8 @@ private:
     // Removes the manifest and, when the installer created it and it is now empty, the directory.
     void removeManifest(const Manifest& manifest);
     bool problem(const std::string& text);
+    // The registry's rpath names this directory (compared normalised, or as the same folder).
+    bool namedByRegistry();
 
     std::string dir_;
     std::FILE* out_;

@@ -34,55 +34,16 @@ private:
 // The file the writer produces from the defaults, for the given home folder (ending in '/')
 // when $XDG_DOCUMENTS_DIR is not set.
 inline std::string defaultFile(const std::string& home) {
-    return "[Corvane]\n"
-           "Protected=No\n"
-           "InsertEnabled=Yes\n"
-           "GPSPort=COM3:\n"
-           "GPSBaud=9600\n"
-           "GPSParity=none\n"
-           "GPSDatabits=8\n"
-           "GPSStopBits=1\n"
-           "GPSDTR=Yes\n"
-           "GPSRTS=No\n"
-           "Units=Statute\n"
-           "Format=DD\n"
-           "Heading=True\n"
-           "AltitudeRef=HAE\n"
-           "Datum=WGE\n"
+    return "[Corvane]\nProtected=No\nInsertEnabled=Yes\nGPSPort=COM3:\nGPSBaud=9600\n"
+           "GPSParity=none\nGPSDatabits=8\nGPSStopBits=1\nGPSDTR=Yes\nGPSRTS=No\n"
+           "Units=Statute\nFormat=DD\nHeading=True\nAltitudeRef=HAE\nDatum=WGE\n"
            "WaypointPath=" +
-           home +
-           "\n"
-           "WaypointFilename=\n"
-           "DataExchange=No\n"
-           "DataExchangePath=" +
-           home +
-           "Documents/\n"
-           "Language=English\n"
-           "AudibleFixes=No\n"
-           "PointAveraging=No\n"
-           "PointsAveraged=180\n"
-           "MemExchange=No\n"
-           "MarkKey=193\n"
-           "KWDGKey=195\n"
-           "MarkKeyF=233\n"
-           "KWDGKeyF=235\n"
-           "MaskEHE=No\n"
-           "MaxEHE=0.000\n"
-           "MaskElev=No\n"
-           "MinElev=0.0\n"
-           "MaskPDOP=No\n"
-           "MaxPDOP=0.000\n"
-           "MaskSNR=No\n"
-           "MinSNR=0.0\n"
-           "MaskDGPS=No\n"
-           "Mask3D=No\n"
-           "KWDG=No\n"
-           "KEYWEDGE=0, \n"
-           "K_RAW=No\n"
-           "K_INTERNAL=No\n"
-           "K_INTKEY=0\n"
-           "EXPTWPT=No\n"
-           "BTENBL=No";
+           home + "\nWaypointFilename=\nDataExchange=No\nDataExchangePath=" + home +
+           "Documents/\nLanguage=English\nAudibleFixes=No\nPointAveraging=No\n"
+           "PointsAveraged=180\nMemExchange=No\nMarkKey=193\nKWDGKey=195\nMarkKeyF=233\n"
+           "KWDGKeyF=235\nMaskEHE=No\nMaxEHE=0.000\nMaskElev=No\nMinElev=0.0\nMaskPDOP=No\n"
+           "MaxPDOP=0.000\nMaskSNR=No\nMinSNR=0.0\nMaskDGPS=No\nMask3D=No\nKWDG=No\n"
+           "KEYWEDGE=0, \nK_RAW=No\nK_INTERNAL=No\nK_INTKEY=0\nEXPTWPT=No\nBTENBL=No";
 }
 
 // The value of KEY in a cv.ini text ("" when absent).

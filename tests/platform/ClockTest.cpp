@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/Clock.h"
-#include "platform/Prompter.h"
 
 using platform::ManualClock;
 
@@ -11,12 +10,6 @@ TEST(ManualClock, NeverYieldsZeroAndWrapsLikeTheDeviceCounter) {
     EXPECT_EQ(clock.tickCount(), 1u) << "0 means never, so the wrap skips it";
     clock.advance(5);
     EXPECT_EQ(platform::ticksSince(clock.tickCount(), 0xFFFFFFF0u), 0x15u);
-}
-
-TEST(ManualClock, SleepAdvancesTime) {
-    ManualClock clock(100);
-    clock.sleepMs(1000);
-    EXPECT_EQ(clock.tickCount(), 1100u);
 }
 
 TEST(SystemClock, TicksMoveForwardAndLocalTimeIsPlausible) {
@@ -29,19 +22,4 @@ TEST(SystemClock, TicksMoveForwardAndLocalTimeIsPlausible) {
     EXPECT_GE(t.wYear, 2020);
     EXPECT_GE(t.wMonth, 1);
     EXPECT_LE(t.wMonth, 12);
-}
-
-TEST(RecordingPrompter, RecordsMessagesAndAnswersFromTheScript) {
-    platform::RecordingPrompter p;
-    p.queueAnswer(true);
-    p.message("first");
-    EXPECT_TRUE(p.askYesNo("sure?"));
-    EXPECT_FALSE(p.askYesNo("again?")) << "an exhausted script answers No";
-    p.queueFileName(std::string("/tmp/x.txt"));
-    EXPECT_EQ(p.saveFileName("Save", "", "*.txt"), std::optional<std::string>("/tmp/x.txt"));
-    EXPECT_EQ(p.openFileName("Open", "", "*.txt"), std::nullopt);
-    ASSERT_EQ(p.messages().size(), 1u);
-    EXPECT_EQ(p.messages()[0], "first");
-    EXPECT_EQ(p.entries().size(), 5u);
-    EXPECT_EQ(p.entries()[0].caption, "Corvane");
 }

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "data/ConfigTexts.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
 #include "platform/Registry.h"
@@ -159,6 +160,16 @@ TEST_F(RegistryTest, DamagedFileIsReportedOnceTreatedAsEmptyAndKeptBeside) {
     ASSERT_TRUE(registry.setDword(kUser, "K", "v", 1));
     EXPECT_EQ(prompter.messages().size(), 2u);
     EXPECT_EQ(readFile(path + ".damaged-20260315-093005-2"), "not a registry");
+
+    // A file too large to be a registry is never read into memory: damaged too.
+    ASSERT_EQ(::truncate(path.c_str(), (off_t(16) << 20) + 1), 0); // sparse: takes no room
+    EXPECT_EQ(registry.queryDword(kUser, "K", "v"), std::nullopt);
+    ASSERT_EQ(prompter.messages().size(), 3u);
+    EXPECT_NE(prompter.messages()[2].find("larger than 16 MiB"), std::string::npos);
+    ASSERT_TRUE(registry.setDword(kUser, "K", "v", 2));
+    EXPECT_EQ(std::filesystem::file_size(path + ".damaged-20260315-093005-3"), (16u << 20) + 1);
+    EXPECT_EQ(registry.queryDword(kUser, "K", "v"), 2u);
+    EXPECT_EQ(prompter.messages().size(), 3u);
 }
 
 namespace {
@@ -232,36 +243,36 @@ TEST(RegistryKeyName, ParsesFullNamesAsTypedOnTheCommandLine) {
 }
 
 TEST(RegistryPath, EnvironmentChoosesTheFile) {
-    auto saved = [](const char* name) -> std::optional<std::string> {
-        const char* v = std::getenv(name);
-        return v ? std::optional<std::string>(v) : std::nullopt;
-    };
-    auto restore = [](const char* name, const std::optional<std::string>& v) {
-        v ? setenv(name, v->c_str(), 1) : unsetenv(name);
-    };
-    auto registryVar = saved("CORVANE_REGISTRY"), xdg = saved("XDG_CONFIG_HOME"),
-         home = saved("HOME");
-    setenv("CORVANE_REGISTRY", "/x/r.reg", 1);
-    setenv("XDG_CONFIG_HOME", "/cfg", 1);
-    setenv("HOME", "/home/u", 1);
+    configtexts::ScopedEnv registryVar("CORVANE_REGISTRY", "/x/r.reg");
+    configtexts::ScopedEnv xdg("XDG_CONFIG_HOME", "/cfg");
+    configtexts::ScopedEnv home("HOME", "/home/u");
     EXPECT_EQ(Registry::defaultPath(), "/x/r.reg");
     unsetenv("CORVANE_REGISTRY");
     EXPECT_EQ(Registry::defaultPath(), "/cfg/corvane/registry.reg");
     setenv("XDG_CONFIG_HOME", "relative", 1);
     EXPECT_EQ(Registry::defaultPath(), "/home/u/.config/corvane/registry.reg");
-    restore("CORVANE_REGISTRY", registryVar);
-    restore("XDG_CONFIG_HOME", xdg);
-    restore("HOME", home);
 }
 
-TEST_F(RegistryTest, TwoProcessesWritingAtOnceLoseNothing) {
+TEST_F(RegistryTest, WritersThroughALinkAndDirectlyShareTheFileAndLoseNothing) {
+    // The registry file lives elsewhere and is linked in; one process reaches it through the link,
+    // the other directly. Both must take the same lock, and the link must stay.
+    std::filesystem::create_directories(dir.file("dotfiles"));
+    std::string real = dir.file("dotfiles/registry.reg");
+    writeRegistry("");
+    std::filesystem::rename(path, real);
+    std::filesystem::create_symlink(real, path);
     ASSERT_TRUE(registry.setString(kUser, "Shared", "before", "kept"));
+    std::string stale = real + ".cvtmp-Xk3q9Z"; // left by a writer that was killed
+    writeFile(stale, "half");
+    struct timespec longAgo[2] = {{1000, 0}, {1000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, stale.c_str(), longAgo, 0), 0);
+
     pid_t children[2];
     for (int child = 0; child < 2; ++child) {
         children[child] = fork();
         ASSERT_GE(children[child], 0);
         if (children[child] == 0) {
-            Registry own(path, &prompter);
+            Registry own(child == 0 ? path : real, &prompter);
             bool ok = true;
             for (int i = 0; i < 50; ++i)
                 ok = own.setDword(kUser, "Shared",
@@ -282,5 +293,9 @@ TEST_F(RegistryTest, TwoProcessesWritingAtOnceLoseNothing) {
                                           "p" + std::to_string(child) + "_" + std::to_string(i)),
                       uint32_t(child * 1000 + i));
     EXPECT_EQ(registry.queryString(kUser, "Shared", "before"), "kept");
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    EXPECT_TRUE(std::filesystem::exists(real + ".lock"));
+    EXPECT_FALSE(std::filesystem::exists(path + ".lock"));
+    EXPECT_FALSE(std::filesystem::exists(stale));
     EXPECT_TRUE(prompter.entries().empty());
 }

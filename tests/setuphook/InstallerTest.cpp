@@ -6,10 +6,6 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
-#include "data/ConfigFile.h"
-#include "engine/GpsEngine.h"
-#include "platform/Clock.h"
-#include "platform/Prompter.h"
 #include "platform/Registry.h"
 #include "support/TestSupport.h"
 
@@ -41,10 +37,10 @@ class InstallerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         writeFile(work.file("ellips.dat"), "ellipsoids\n");
-        writeFile(work.file("cvtool"), "#!/bin/sh\n");
-        ::chmod(work.file("cvtool").c_str(), 0755);
+        writeFile(work.file("corvane"), "#!/bin/sh\n");
+        ::chmod(work.file("corvane").c_str(), 0755);
         payload = " --from '" SETUPHOOK_PATH "' --from '" + work.file("ellips.dat") + "' --from '" +
-                  work.file("cvtool") + "' --from '" + work.file("not-built") + "'";
+                  work.file("corvane") + "' --from '" + work.file("not-built") + "'";
     }
 
     TempDir work;
@@ -61,7 +57,7 @@ TEST_F(InstallerTest, InstallsThePayloadRecordsTheDirectoryAndUninstallTakesItAl
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(readFile(app + "/ellips.dat"), "ellipsoids\n");
     EXPECT_TRUE(fs::exists(app + "/libsetuphook.so"));
-    EXPECT_EQ(fs::status(app + "/cvtool").permissions() & fs::perms::owner_exec,
+    EXPECT_EQ(fs::status(app + "/corvane").permissions() & fs::perms::owner_exec,
               fs::perms::owner_exec);
     EXPECT_FALSE(fs::exists(app + "/not-built"));
     EXPECT_NE(r.err.find("skipped"), std::string::npos);
@@ -91,21 +87,26 @@ TEST_F(InstallerTest, InstallsThePayloadRecordsTheDirectoryAndUninstallTakesItAl
     EXPECT_FALSE(fs::exists(fresh));
 }
 
-TEST_F(InstallerTest, TheProgramFindsTheDirectoryItWasInstalledIn) {
-    writeFile(work.file("corvane"), "#!/bin/sh\n");
-    ::chmod(work.file("corvane").c_str(), 0755);
-    ASSERT_EQ(
-        cvinstall(work, registryPath,
-                  "install '" + app + "'" + payload + " --from '" + work.file("corvane") + "'")
-            .status,
-        0);
-    platform::ManualClock clock;
-    platform::RecordingPrompter prompter;
-    engine::GpsEngine engine(clock, prompter);
-    ASSERT_TRUE(data::readApplicationDirectory(engine, registryPath))
-        << testsupport::readFile(registryPath);
-    EXPECT_EQ(std::string(engine.applicationDirectory), app + "/");
-    EXPECT_TRUE(prompter.messages().empty());
+TEST_F(InstallerTest, RemovingADirectoryTheRegistryDoesNotNameKeepsTheKey) {
+    const char* key = "SOFTWARE\\Varnholt\\Corvane";
+    std::string other = work.file("apps/Other");
+    ASSERT_EQ(cvinstall(work, registryPath, "install '" + app + "'" + payload).status, 0);
+    ASSERT_EQ(cvinstall(work, registryPath, "install '" + other + "'" + payload).status, 0);
+    InstallRun r = cvinstall(work, registryPath, "uninstall '" + app + "'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_FALSE(fs::exists(app));
+    EXPECT_EQ(registry.queryString(RegistryRoot::CurrentUser, key, "rpath"), other + "/")
+        << "the other installation still works";
+
+    // A file that cannot be removed (a folder in its place) keeps the key too.
+    fs::remove(other + "/ellips.dat");
+    fs::create_directories(other + "/ellips.dat/user-data");
+    r = cvinstall(work, registryPath, "uninstall '" + other + "/./'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(registry.queryString(RegistryRoot::CurrentUser, key, "rpath"), other + "/") << r.err;
+    fs::remove_all(other + "/ellips.dat");
+    EXPECT_EQ(cvinstall(work, registryPath, "uninstall '" + other + "/./'").status, 0);
+    EXPECT_FALSE(registry.keyExists(RegistryRoot::CurrentUser, key));
 }
 
 TEST_F(InstallerTest, AnIncompleteInstallationLeavesTheRegistryAlone) {
@@ -141,6 +142,8 @@ TEST_F(InstallerTest, ARefusedReinstallKeepsTheEarlierInstallation) {
         cvinstall(work, unwritable,
                   "install '" + app + "'" + payload + " --from '" + work.file("extra.dat") + "'");
     EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("could not record"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("installation is complete"), std::string::npos) << r.err;
     EXPECT_FALSE(fs::exists(app + "/extra.dat")) << "what this run added is taken back";
     EXPECT_EQ(readFile(app + "/ellips.dat"), "ellipsoids\n") << "the earlier files stay";
     EXPECT_TRUE(fs::exists(app + "/libsetuphook.so"));
