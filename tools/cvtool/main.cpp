@@ -39,10 +39,9 @@ void printHelp(std::FILE* out) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        printHelp(stderr);
-        return cvtool::kExitUsage;
-    }
+    if (argc < 2)
+        return cvtool::usageError("a command is needed: nmea, simulate, watch, geo, ini or reg "
+                                  "(see cvtool --help)");
     const char* first = argv[1];
     if (std::strcmp(first, "--help") == 0 || std::strcmp(first, "-h") == 0 ||
         std::strcmp(first, "help") == 0) {
