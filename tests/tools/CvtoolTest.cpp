@@ -28,16 +28,23 @@ const std::string kFifo = "<fifo>"; // a FIFO
 const std::string kCopy = "@";      // "@share/ellips.dat": a copy of a file of the project
 const std::string kLink = "->";     // "->gone/cv.ini": a symbolic link into the case's folder
 const std::string kGga = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
-const std::string kTables[] = {"ellips.dat", "3_param.dat", "7_param.dat"};
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+// The three tables of an application folder, and more files.
+Files tables(Files more = {}) {
+    for (const char* table : {"ellips.dat", "3_param.dat", "7_param.dat"})
+        more.emplace_back(table, "@share/" + std::string(table));
+    return more;
+}
 
 struct Case {
     std::string args;  // shell syntax; $DIR/ is the case's own folder, $SHARE the tables
     std::string input; // stdin
     std::string out;   // stdout exactly; "...a...b": a, then b, somewhere in this order
     int status;
-    std::string err = "";                                        // a text stderr must hold
-    std::vector<std::pair<std::string, std::string>> files = {}; // made in $DIR/ first
-    std::vector<std::string> before = {};                        // cvtool runs that must pass
+    std::string err = "";                 // a text stderr holds; "=text": stderr exactly
+    Files files = {};                     // made in $DIR/ first
+    std::vector<std::string> before = {}; // cvtool runs that must pass
 };
 
 std::string substitute(std::string text, const std::string& dir) {
@@ -70,7 +77,6 @@ void run(const Case& c) {
     // No case may reach the user's registry.
     setenv("CORVANE_REGISTRY", dir.file("registry.reg").c_str(), 1);
     for (const auto& [name, content] : c.files) {
-        std::filesystem::create_directories(std::filesystem::path(dir.file(name)).parent_path());
         if (content == kFifo)
             ASSERT_EQ(::mkfifo(dir.file(name).c_str(), 0600), 0);
         else if (content.rfind(kCopy, 0) == 0)
@@ -85,7 +91,10 @@ void run(const Case& c) {
     const auto r = runCvtool(substitute(c.args, dir.path()), c.input);
     EXPECT_EQ(r.status, c.status) << r.err;
     expectOutput(r.out, c.out);
-    EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    if (c.err.rfind('=', 0) == 0)
+        EXPECT_EQ(r.err, c.err.substr(1));
+    else
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
     if (c.status == 2) { // bad usage: nothing on stdout, one line on stderr
         EXPECT_EQ(r.out, "");
         EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
@@ -124,7 +133,7 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
          "...\n230 YAC IN 0 YACARE, Uruguay\n",
          0},
         {"geo datums --dir $DIR/", "", "", 2, "ellipsoid table in"},
-        {"geo shift --to OGB-7 --dir $SHARE", "51.5 -0.1 0\r\nnot numbers\n95 0 10\n",
+        {"geo shift --to OGB-7 --dir $SHARE", "51.5 -0.1 0\r\nnan 0 0\n95 0 10\n",
          "51.4994883352 -0.0983906764 -46.0585 0\tok\nerror: line 2: expected LAT LON H\n"
          "95.0000000000 0.0000000000 10.0000 2048\t0x800 latitude outside -90..90 degrees\n",
          1, "cvtool: line 2: expected LAT LON H\n"},
@@ -134,15 +143,10 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
          0,
          "",
          {{"in.txt", "51.4994883352 -0.0983906764 -46.0585"}}},
-        {"geo shift --to WGE -", "0 0\n\nnan 0 0\n",
-         "error: line 1: expected LAT LON H\nerror: line 2: expected LAT LON H\n"
-         "error: line 3: expected LAT LON H\n",
-         1},
         {"geo shift --to WGE $DIR/missing", "", "", 2, "missing"},
         {"geo shift --to WGE $DIR/", "", "", 2, "Is a directory"},
         {"geo shift --to WGE a b", "", "", 2, "more than one input file"},
         {"geo shift", "", "", 2},
-        {"geo shift --to WGE --from WGE", "", "", 2},
         {"geo shift --to NOSUCH", "", "", 2, "unknown datum"},
         {"geo shift --to WGE --bogus", "", "", 2, "geo shift: unknown option '--bogus'"},
         {"geo shift --to WGE --dir /nonexistent", "0 0 0\n", "", 2,
@@ -157,7 +161,6 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
          "0.0000000000 411.0000000000\tzone outside 1..60\n",
          1},
         {"geo utm --datum NAS-C", "40 -100\n", "14T 4428026.0390 414637.2957\tok\n", 0},
-        {"geo utm --datum NOPE", "40 -100\n", "14T 4428236.0647 414639.5382\tok\n", 0},
         {"geo wmm --year 2025.0 --dir $SHARE", "80 0 0\n80 0\n0 120 100\n",
          "1.2815 83.2106 55178.48 1.2815\tok\nerror: line 2: expected LAT LON ALT_KM\n"
          "-0.1463 -15.0757 39032.09 -999.0000\tno grid variation below 55 degrees of latitude\n",
@@ -166,7 +169,6 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
          "WMM.COF File outdated for WMM2K Calculations or incorrect system time. "
          "Please update the file or set time.\n"},
         {"geo wmm --year 2026 --dir $DIR/", "80 0 0\n", "", 2, "Error initializing WMM"},
-        {"geo wmm --year soon", "", "", 2, "bad year"},
         {"geo nav --dir $SHARE", "0 0 0 1\n0 0 x 1\n0 0 0 1 0.001 0.5\n",
          "111319.4908 90.0000000000\nerror: line 2: expected LAT1 LON1 LAT2 LON2 [LAT LON]\n"
          "-111.3209\n",
@@ -219,35 +221,20 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
         {"nmea --ini $DIR/fifo", kGga, "", 2, "not a regular file", {{"fifo", kFifo}}},
         {"nmea --ini $DIR/", kGga, "", 2, "is a directory"},
         {"nmea --ini $DIR/cv.ini", kGga, "", 2, "no such file"},
-        {"nmea $DIR/missing.log", "", "", 2, "missing.log"},
-        {"nmea --bogus", "", "", 2},
-        {"nmea a b", "", "", 2},
         // ini: the start-up steps on an application folder.
-        {"ini $DIR/",
-         "",
-         "...[Corvane]\n",
-         0,
-         "\"cv.ini\" file not found - default values used.",
-         {{kTables[0], "@share/ellips.dat"},
-          {kTables[1], "@share/3_param.dat"},
-          {kTables[2], "@share/7_param.dat"}}},
+        {"ini $DIR/", "", "...[Corvane]\n", 0, "\"cv.ini\" file not found - default values used.",
+         tables()},
         // A missing cv.ini that cannot be written: the reader's write is the only one.
-        {"ini $DIR/",
-         "",
-         "...[Corvane]\n",
-         0,
-         "\"cv.ini\" file not found - default values used.\n"
+        {"ini $DIR/", "", "...[Corvane]\n", 0,
+         "=\"cv.ini\" file not found - default values used.\n"
          "\"cv.ini\" file not found - default values used.\n",
-         {{kTables[0], "@share/ellips.dat"},
-          {kTables[1], "@share/3_param.dat"},
-          {kTables[2], "@share/7_param.dat"},
-          {"cv.ini", "->gone/cv.ini"}}},
+         tables({{"cv.ini", "->gone/cv.ini"}})},
         {"ini $DIR/",
          "",
          "",
          1,
          "Error initializing datums.\n",
-         {{kTables[0], "@share/ellips.dat"}}},
+         {{"ellips.dat", "@share/ellips.dat"}}},
         {"ini $DIR/", "", "", 1, "Could not find \"ellipse.dat\" file.\n"},
         {"ini", "", "", 2},
         {"ini a b", "", "", 2},
@@ -295,14 +282,10 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
         // simulate and watch: options reach the simulator; the output is the engine's own test.
         {"simulate --fast --rate 0", "", "", 2, "expected a rate from 0.1 to 20 Hz"},
         {"simulate --fast --start 91,0", "", "", 2, "--start"},
-        {"simulate --fast --start 10", "", "", 2, "--start"},
-        {"simulate --fast --seconds", "", "", 2, "needs a value"},
         {"simulate --fast --seed 1.5", "", "", 2, "whole number"},
         {"simulate --fast extra", "", "", 2},
         {"watch", "", "...Fix        No Fix", 0},
         {"watch $DIR/missing.nmea", "", "", 2},
-        {"watch --bogus", "", "", 2},
-        {"watch a b", "", "", 2},
     };
     for (const Case& c : cases)
         run(c);
