@@ -42,9 +42,10 @@ struct Case {
     std::string input; // stdin
     std::string out;   // stdout exactly; "...a...b": a, then b, somewhere in this order
     int status;
-    std::string err = "";                 // a text stderr holds; "=text": stderr exactly
-    Files files = {};                     // made in $DIR/ first
-    std::vector<std::string> before = {}; // cvtool runs that must pass
+    std::string err = "";                           // a text stderr holds; "=text": stderr exactly
+    Files files = {};                               // made in $DIR/ first
+    std::vector<std::string> before = {};           // cvtool runs that must pass
+    std::pair<std::string, std::string> after = {}; // a file of $DIR/ then holds (as out)
 };
 
 std::string substitute(std::string text, const std::string& dir) {
@@ -95,6 +96,8 @@ void run(const Case& c) {
         EXPECT_EQ(r.err, c.err.substr(1));
     else
         EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    if (!c.after.first.empty())
+        expectOutput(testsupport::readFile(dir.file(c.after.first)), c.after.second);
     if (c.status == 2) { // bad usage: nothing on stdout, one line on stderr
         EXPECT_EQ(r.out, "");
         EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
@@ -123,6 +126,8 @@ TEST(Cvtool, EveryCommandHasItsHelpAndItsSectionInTheManual) {
 }
 
 TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
+    // One row per case where it fits.
+    // clang-format off
     const std::vector<Case> cases = {
         {"--version", "", "...cvtool (Corvane) ", 0},
         {"", "", "", 2, "cvtool: a command is needed"},
@@ -130,19 +135,14 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
         // geo: the tables, then three lines with a bad middle one per bulk command.
         {"geo datums --dir $SHARE", "",
          "...\n2 WGC WD 3 World Geodetic System 1972\n3 OGB-7 AA 1 OSGB 1936, GB (7 param)\n"
-         "...\n230 YAC IN 0 YACARE, Uruguay\n",
-         0},
+         "...\n230 YAC IN 0 YACARE, Uruguay\n", 0},
         {"geo datums --dir $DIR/", "", "", 2, "ellipsoid table in"},
         {"geo shift --to OGB-7 --dir $SHARE", "51.5 -0.1 0\r\nnan 0 0\n95 0 10\n",
          "51.4994883352 -0.0983906764 -46.0585 0\tok\nerror: line 2: expected LAT LON H\n"
          "95.0000000000 0.0000000000 10.0000 2048\t0x800 latitude outside -90..90 degrees\n",
          1, "cvtool: line 2: expected LAT LON H\n"},
-        {"geo shift --from OGB-7 $DIR/in.txt",
-         "",
-         "51.5000000825 -0.1000000503 0.0222 0\tok\n",
-         0,
-         "",
-         {{"in.txt", "51.4994883352 -0.0983906764 -46.0585"}}},
+        {"geo shift --from OGB-7 $DIR/in.txt", "", "51.5000000825 -0.1000000503 0.0222 0\tok\n", 0,
+         "", {{"in.txt", "51.4994883352 -0.0983906764 -46.0585"}}},
         {"geo shift --to WGE $DIR/missing", "", "", 2, "missing"},
         {"geo shift --to WGE $DIR/", "", "", 2, "Is a directory"},
         {"geo shift --to WGE a b", "", "", 2, "more than one input file"},
@@ -154,12 +154,10 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
         {"geo utm", "0 3\n60 x\n-0.001 3\n84.1 3\n",
          "31N 0.0000 500000.0000\tok\nerror: line 2: expected LAT LON\n"
          "31M 9999889.4700 500000.0000\tok\n"
-         "31Z 9339257.5486 500000.0000\toutside the UTM latitude bands\n",
-         1},
+         "31Z 9339257.5486 500000.0000\toutside the UTM latitude bands\n", 1},
         {"geo utm --inverse", "31M 9999889.4700 500000.0000\n31N x 1\n99N 0 500000\n",
          "-0.0009999996 3.0000000000\tok\nerror: line 2: expected ZONE NORTHING EASTING\n"
-         "0.0000000000 411.0000000000\tzone outside 1..60\n",
-         1},
+         "0.0000000000 411.0000000000\tzone outside 1..60\n", 1},
         {"geo utm --datum NAS-C", "40 -100\n", "14T 4428026.0390 414637.2957\tok\n", 0},
         {"geo wmm --year 2025.0 --dir $SHARE", "80 0 0\n80 0\n0 120 100\n",
          "1.2815 83.2106 55178.48 1.2815\tok\nerror: line 2: expected LAT LON ALT_KM\n"
@@ -171,15 +169,13 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
         {"geo wmm --year 2026 --dir $DIR/", "80 0 0\n", "", 2, "Error initializing WMM"},
         {"geo nav --dir $SHARE", "0 0 0 1\n0 0 x 1\n0 0 0 1 0.001 0.5\n",
          "111319.4908 90.0000000000\nerror: line 2: expected LAT1 LON1 LAT2 LON2 [LAT LON]\n"
-         "-111.3209\n",
-         1},
+         "-111.3209\n", 1},
         {"geo nav", std::string(5000, '1') + "\n0 0 1 0\n",
          "error: line 1: line longer than 4096 bytes\n111319.4908 360.0000000000\n", 1},
         {"geo nav --dir /nonexistent", "", "", 2, "not a directory"},
         {"geo format --datum wge --format DM --units 0", "0 3 100\n1 2\n-45.5 -0.25 10\n",
          "N 0 0.00000' E 3 0.00000'\t 328.1 ft\nerror: line 2: expected LAT LON ALT\n"
-         "S 45 30.00000' W 0 15.00000'\t 32.8 ft\n",
-         1},
+         "S 45 30.00000' W 0 15.00000'\t 32.8 ft\n", 1},
         {"geo format --datum WGE --format UTM --units 1 --style star", "0 3 100\n",
          "31N*\t500000.00*E\t0.00*N\t100.0*m\n", 0},
         {"geo format --datum WGE --format DMS --units 4 --style=spaced", "-45.5 -0.25 10\n",
@@ -193,8 +189,7 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
          "cannot read the ellipsoid table"},
         {"geo --bogus", "", "", 2},
         // nmea: one JSON object per decoded sentence.
-        {"nmea -",
-         "garbage line\r\n" + kGga +
+        {"nmea -", "garbage line\r\n" + kGga +
              "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*48\r\n"
              "$GPGSV,1,1,01,04,45,120,40*4A\r\n",
          "...{\"sentence\":\"$GPGGA\",\"raw\":\"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,"
@@ -202,18 +197,14 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
          "...\"satellitesUsed\":8,\"hdop\":0.899999976,...\"diffAge\":-1,\"fixText\":\"x_GPS\"}"
          "...\"speedUnit\":\"\"}...\"satellites\":[]}\n{\"sentence\":\"$GPGSV\""
          "...\"satellites\":[{\"slot\":4,\"prn\":4,\"azimuth\":120,\"elevation\":45,\"snr\":40,"
-         "\"used\":0,\"inView\":1,\"lastSeenTick\":4}]}\n",
-         0},
+         "\"used\":0,\"inView\":1,\"lastSeenTick\":4}]}\n", 0},
         {"nmea", testsupport::nmea("GPVTG,054.7,T,034.4,M,005.5,N\x7f\",010.2,K"),
          "...N\\u007f\\\",010.2...\"speedUnit\":\"N\"", 0},
-        {"nmea --ini $DIR/cv.ini $DIR/in.nmea",
-         "",
+        {"nmea --ini $DIR/cv.ini $DIR/in.nmea", "",
          "...\"statusText\":\"2D GPS\",\"ehe\":0,\"masked\":false,\"maskCode\":0,\"maskText\":\"\"}"
          "...\"statusText\":\"3D GPS  \",\"ehe\":12.72"
          "...\"masked\":true,\"maskCode\":2,\"maskText\":\"PDOP high\"}"
-         "...\"statusText\":\"No Fix     \",\"ehe\":-1,\"masked\":true,\"maskCode\":2",
-         0,
-         "",
+         "...\"statusText\":\"No Fix     \",\"ehe\":-1,\"masked\":true,\"maskCode\":2", 0, "",
          {{"cv.ini", "[Corvane]\nMaskPDOP=Yes\nMaxPDOP=2.0\n"},
           {"in.nmea", kGga + "$GPGSA,A,3,04,,,,,,,,,,,,3.5,1.2,2.1*30\r\n"
                              "$GPGGA,123520,4807.038,N,01131.000,E,0,00,,,M,,M,,*58\r\n"}}},
@@ -225,49 +216,31 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
         {"ini $DIR/", "", "...[Corvane]\n", 0, "\"cv.ini\" file not found - default values used.",
          tables()},
         // A missing cv.ini that cannot be written: the reader's write is the only one.
-        {"ini $DIR/", "", "...[Corvane]\n", 0,
-         "=\"cv.ini\" file not found - default values used.\n"
+        {"ini $DIR/", "", "...[Corvane]\n", 0, "=\"cv.ini\" file not found - default values used.\n"
          "\"cv.ini\" file not found - default values used.\n",
          tables({{"cv.ini", "->gone/cv.ini"}})},
-        {"ini $DIR/",
-         "",
-         "",
-         1,
-         "Error initializing datums.\n",
+        // Read, normalised and written back; a protected file is only shown.
+        {"ini $DIR/", "", "...\nGPSBaud=9600\n...\nEXPTWPT=Yes\n", 0, "=",
+         tables({{"cv.ini", "[Corvane]\nEXPTWPT=Yes\nGPSBaud=4800 \n"}}), {},
+         {"cv.ini", "...\nGPSBaud=9600\n...\nEXPTWPT=Yes\n"}},
+        {"ini $DIR/", "", "...\nGPSBaud=9600\n", 0, "=",
+         tables({{"cv.ini", "[Corvane]\nProtected=Yes\nGPSBaud=4800 \n"}}), {},
+         {"cv.ini", "[Corvane]\nProtected=Yes\nGPSBaud=4800 \n"}},
+        {"ini $DIR/", "", "", 1, "Error initializing datums.\n",
          {{"ellips.dat", "@share/ellips.dat"}}},
         {"ini $DIR/", "", "", 1, "Could not find \"ellipse.dat\" file.\n"},
         {"ini", "", "", 2},
         {"ini a b", "", "", 2},
         // reg: the registry file of $CORVANE_REGISTRY.
-        {"reg get 'HKCU\\SOFTWARE\\Varnholt\\Corvane' RPATH",
-         "",
-         "/home/u/corvane/\n",
-         0,
-         "",
-         {},
+        {"reg get 'HKCU\\SOFTWARE\\Varnholt\\Corvane' RPATH", "", "/home/u/corvane/\n", 0, "", {},
          {"reg set 'HKEY_CURRENT_USER\\SOFTWARE\\Varnholt\\Corvane' rpath /home/u/corvane/"}},
-        {"reg get 'hkey_local_machine\\system' BattSuspendTimeout",
-         "",
-         "180\n",
-         0,
-         "",
-         {},
+        {"reg get 'hkey_local_machine\\system' BattSuspendTimeout", "", "180\n", 0, "", {},
          {"reg set --dword 'HKLM\\System' BattSuspendTimeout 0xB4"}},
-        {"reg get 'HKLM\\System' ACSuspendTimeout",
-         "",
-         "600\n",
-         0,
-         "",
-         {},
+        {"reg get 'HKLM\\System' ACSuspendTimeout", "", "600\n", 0, "", {},
          {"reg set 'HKLM\\System' ACSuspendTimeout 600 --dword"}},
         {"reg get 'HKCU\\X' v", "", "", 1, "no value 'v'"},
         {"reg delete 'HKCU\\X'", "", "", 1},
-        {"reg get 'HKCU\\SOFTWARE\\Varnholt\\Corvane' rpath",
-         "",
-         "",
-         1,
-         "",
-         {},
+        {"reg get 'HKCU\\SOFTWARE\\Varnholt\\Corvane' rpath", "", "", 1, "", {},
          {"reg set 'HKCU\\SOFTWARE\\Varnholt\\Corvane' rpath /x/",
           "reg delete 'HKCU\\SOFTWARE\\Varnholt'"}},
         {"reg", "", "", 2},
@@ -287,6 +260,7 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
         {"watch", "", "...Fix        No Fix", 0},
         {"watch $DIR/missing.nmea", "", "", 2},
     };
+    // clang-format on
     for (const Case& c : cases)
         run(c);
 }
