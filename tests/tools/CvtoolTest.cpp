@@ -259,6 +259,7 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
         {"simulate --fast extra", "", "", 2},
         {"watch", "", "...Fix        No Fix", 0},
         {"watch $DIR/missing.nmea", "", "", 2},
+        {"watch $DIR/", "", "", 2, "Is a directory"},
     };
     // clang-format on
     for (const Case& c : cases)

@@ -3,6 +3,7 @@
 // otherwise.
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -248,6 +249,11 @@ int cmdWatch(int argc, char** argv) {
     const bool useStdin = path == nullptr || std::strcmp(path, "-") == 0;
     int fd = useStdin ? STDIN_FILENO : ::open(path, O_RDONLY | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return usageError("watch: cannot read %s: %s", path, std::strerror(errno));
+    struct stat st {};
+    if (!useStdin && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return usageError("watch: cannot read %s: %s", path, std::strerror(EISDIR));
+    }
 
     platform::SystemClock clock;
     platform::StderrPrompter prompter;
