@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace geodesy {
 
@@ -46,6 +47,11 @@ inline constexpr uint32_t InvalidLongitude = 0x1000; // outside -pi..2pi
 // geocentric converter (a <= 0 or 1/f outside 250..350).
 inline constexpr uint32_t EllipsoidError = 0x8000;
 } // namespace DatumStatus
+
+// A status bit set in words: "ok" for 0, else the set in hex followed by the meaning of each
+// bit, e.g. "0x1800 latitude outside -90..90 degrees, longitude outside -180..360 degrees".
+std::string ellipsoidStatusText(uint32_t status);
+std::string datumStatusText(uint32_t status);
 
 // One line of ellips.dat.
 struct Ellipsoid {

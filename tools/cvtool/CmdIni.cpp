@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "CliSupport.h"
 #include "Commands.h"
@@ -22,13 +23,27 @@ namespace {
 
 constexpr const char* kMsgEllipsoids = "Could not find \"ellipse.dat\" file.";
 constexpr const char* kMsgDatums = "Error initializing datums.";
-constexpr int kExitFailed = 1;
+constexpr const char* kHelp =
+    "usage: cvtool ini DIR\n"
+    "\n"
+    "Runs the start-up steps for the tables and the configuration file on the application\n"
+    "directory DIR: loads DIR/ellips.dat and the datum tables, reads DIR/cv.ini as the program\n"
+    "does (a missing file is written with the defaults) and writes it back unless it is\n"
+    "protected (Protected=Yes). Prints the cv.ini text the writer produces from what was read;\n"
+    "the program's messages go to stderr.\n"
+    "\n"
+    "Exit status: 0; 1 when a table is missing (start-up would end there, with its message);\n"
+    "2 for bad usage.\n";
 
 } // namespace
 
 int cmdIni(int argc, char** argv) {
-    if (argc != 1 || argv[0][0] == '\0') return usageError("usage: cvtool ini DIR");
-    std::string dir = argv[0];
+    std::vector<const char*> operands;
+    auto noOptions = [](std::string_view, const char*) { return kExitOk; };
+    if (auto s = parseArguments("ini", kHelp, argc, argv, {}, noOptions, operands)) return *s;
+    if (operands.size() != 1 || operands[0][0] == '\0')
+        return usageError("usage: cvtool ini DIR (see cvtool ini --help)");
+    std::string dir = operands[0];
     if (dir.back() != '/') dir.push_back('/');
     if (dir.size() >= static_cast<std::size_t>(engine::kPathCapacity))
         return usageError("directory name too long");
@@ -42,11 +57,11 @@ int cmdIni(int argc, char** argv) {
     geodesy::DatumTable& datums = geodesy::datumTable();
     if (datums.loadEllipsoids(dir.c_str()) != 0) {
         prompter.message(kMsgEllipsoids);
-        return kExitFailed;
+        return kExitBadData;
     }
     if (datums.loadDatums(dir.c_str()) != 0) {
         prompter.message(kMsgDatums);
-        return kExitFailed;
+        return kExitBadData;
     }
     // The reader writes a missing file itself; writing it a second time would only repeat the
     // message when that write fails.
@@ -61,7 +76,7 @@ int cmdIni(int argc, char** argv) {
         data::splitWaypointPath(settings);
     std::string text = data::renderSettings(settings);
     std::fwrite(text.data(), 1, text.size(), stdout);
-    return 0;
+    return kExitOk;
 }
 
 } // namespace cvtool

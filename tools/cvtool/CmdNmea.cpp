@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iterator>
 #include <string>
 
@@ -252,57 +253,53 @@ void onSentence(void* context, dgps::SentenceKind kind, const char* sentence) {
     std::fputs("}\n", replay.out);
 }
 
-struct NmeaOptions {
-    const char* path = nullptr;
-    const char* ini = nullptr;
-};
+constexpr const char* kHelp =
+    "usage: cvtool nmea [--ini FILE] [FILE|-]\n"
+    "\n"
+    "Replays an NMEA byte stream (FILE, or stdin for '-' or no FILE) through the engine as the\n"
+    "serial reader feeds it, and prints the GPS state as one JSON object per line after every\n"
+    "sentence the parser decoded (sentences with a bad checksum or framing print nothing).\n"
+    "Time advances 1 ms per input line. Each object holds:\n"
+    "  sentence, raw            the sentence identifier and its text\n"
+    "  position                 ggaTick, latitude, longitude (degrees), altitude, altitudeUnit,\n"
+    "                           utcHour, utcMinute, utcSecond, quality, satellitesUsed, hdop,\n"
+    "                           geoidSeparation, geoidUnit, diffAge (s), fixText\n"
+    "  dop                      gsaTick, gsaSelection, fixMode, satellitesInView, usedSlots,\n"
+    "                           pdop, gsaHdop, vdop\n"
+    "  motion                   motionTick, trackTrue, trackMagnetic, speed (mph), speedUnit\n"
+    "  magVar                   magVarDir, magVar\n"
+    "  satellites               the filled slots: slot, prn, azimuth, elevation, snr, used,\n"
+    "                           inView, lastSeenTick\n"
+    "With --ini also: statusText, ehe (metres, -1 without a fix), masked, maskCode and\n"
+    "maskText, the quality mask verdict under that file's mask settings (codes: 0 passed,\n"
+    "1 No 3D, 2 PDOP high, 3 No DGPS, 4 low SNR, 5 low sat Elev., 6 EHE high, 7 No Fix).\n"
+    "\n"
+    "  --ini FILE   a cv.ini whose mask settings apply, read as the program reads it\n"
+    "\n"
+    "Exit status: 0; 2 for bad usage, an unreadable cv.ini or input.\n";
 
-bool parseOptions(int argc, char** argv, NmeaOptions& options) {
-    for (int i = 0; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (std::strcmp(arg, "--ini") == 0) {
-            if (i + 1 >= argc) {
-                usageError("nmea: --ini needs a file");
-                return false;
-            }
-            options.ini = argv[++i];
-            continue;
-        }
-        if (arg[0] == '-' && arg[1] != '\0') {
-            usageError("nmea: unknown option '%s'", arg);
-            return false;
-        }
-        if (options.path != nullptr) {
-            usageError("nmea: more than one input file");
-            return false;
-        }
-        options.path = arg;
-    }
-    return true;
-}
-
-// Takes the mask settings of a cv.ini, read as the program reads it, and sets the link flags of
-// an open port; receiving the bytes marks the data as seen.
+// Takes the mask settings of a cv.ini, read by the program's own reader (which refuses what is
+// not a regular file, so /dev/zero or a FIFO cannot hang or exhaust the run), and sets the link
+// flags of an open port; receiving the bytes marks the data as seen.
 bool applyIni(const char* path, engine::GpsEngine& engine) {
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
-        usageError("nmea: cannot read %s: %s", path, std::strerror(errno));
-        return false;
-    }
-    std::string text;
-    char chunk[4096];
-    size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        text.append(chunk, n);
-    std::fclose(file);
-
     geodesy::DatumTable datums;
-    std::string tables = tableDirectory(nullptr);
+    const std::string tables = tableDirectory(nullptr);
     datums.loadEllipsoids(tables.c_str());
     datums.loadDatums(tables.c_str());
     data::ConfigReadOptions options;
     options.createDataExchangeDirectory = false;
-    data::applySettingsText(text, engine.settings, datums, engine.prompter(), options);
+    const data::ConfigReadResult result =
+        data::readSettingsFile(path, engine.settings, datums, engine.prompter(), options);
+    if (result != data::ConfigReadResult::Read) {
+        std::error_code ec;
+        const auto type = std::filesystem::status(path, ec).type();
+        const char* why = result == data::ConfigReadResult::Missing       ? "no such file"
+                          : type == std::filesystem::file_type::directory ? "is a directory"
+                          : type != std::filesystem::file_type::regular   ? "not a regular file"
+                                                                          : "cannot be read";
+        usageError("nmea: cannot read the cv.ini %s: %s", path, why);
+        return false;
+    }
     engine.portOpen = 1;
     engine.commOk = 1;
     return true;
@@ -311,20 +308,28 @@ bool applyIni(const char* path, engine::GpsEngine& engine) {
 } // namespace
 
 int cmdNmea(int argc, char** argv) {
-    NmeaOptions options;
-    if (!parseOptions(argc, argv, options)) return kExitUsage;
-    std::FILE* in = openInput(options.path);
+    const char* ini = nullptr;
+    const char* path = nullptr;
+    std::vector<const char*> operands;
+    auto handle = [&](std::string_view, const char* value) {
+        ini = value;
+        return kExitOk;
+    };
+    if (auto s = parseArguments("nmea", kHelp, argc, argv, {{"ini", true}}, handle, operands))
+        return *s;
+    if (!inputOperand("nmea", operands, path)) return kExitUsage;
+    std::FILE* in = openInput(path);
     if (in == nullptr) return kExitUsage;
 
     LineClock clock;
     platform::StderrPrompter prompter;
     engine::GpsEngine engine(clock, prompter);
     dgps::resetParser();
-    if (options.ini != nullptr && !applyIni(options.ini, engine)) {
+    if (ini != nullptr && !applyIni(ini, engine)) {
         closeInput(in);
         return kExitUsage;
     }
-    Replay replay{engine, stdout, options.ini != nullptr};
+    Replay replay{engine, stdout, ini != nullptr};
     dgps::setSentenceObserver(onSentence, &replay);
 
     // read(2), not stdio: like the serial reader, each read hands over what has arrived, so a
@@ -343,8 +348,8 @@ int cmdNmea(int argc, char** argv) {
     }
     dgps::setSentenceObserver(nullptr, nullptr);
     closeInput(in);
-    if (failed) return usageError("nmea: read error on %s", options.path ? options.path : "stdin");
-    return 0;
+    if (failed) return usageError("nmea: read error on %s", path ? path : "stdin");
+    return kExitOk;
 }
 
 } // namespace cvtool

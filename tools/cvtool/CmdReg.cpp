@@ -1,13 +1,4 @@
 // cvtool reg: the registry file from the command line.
-//
-//   cvtool reg get KEY NAME                  prints the value (a dword in decimal); 1 when absent
-//   cvtool reg set [--dword] KEY NAME VALUE  a string, or with --dword a 32-bit value (0x... hex
-//                                            or decimal)
-//   cvtool reg delete KEY                    the key with its values and subkeys; 1 when absent
-//
-// KEY is a full key name such as HKEY_CURRENT_USER\SOFTWARE\Varnholt\Corvane (HKCU and HKLM may
-// stand for the roots). The file is the registry's default: $CORVANE_REGISTRY, else
-// $XDG_CONFIG_HOME/corvane/registry.reg, else ~/.config/corvane/registry.reg.
 
 #include <cerrno>
 #include <cinttypes>
@@ -26,7 +17,24 @@ namespace cvtool {
 
 namespace {
 
-constexpr int kExitFailed = 1;
+constexpr const char* kHelp =
+    "usage: cvtool reg get KEY NAME\n"
+    "       cvtool reg set [--dword] KEY NAME VALUE\n"
+    "       cvtool reg delete KEY\n"
+    "\n"
+    "The registry file: $CORVANE_REGISTRY, else $XDG_CONFIG_HOME/corvane/registry.reg, else\n"
+    "~/.config/corvane/registry.reg. KEY is a full key name such as\n"
+    "HKEY_CURRENT_USER\\SOFTWARE\\Varnholt\\Corvane (HKCU and HKLM stand for the roots).\n"
+    "\n"
+    "  get      prints the value on one line (a 32-bit value in decimal)\n"
+    "  set      stores a string value, or with --dword a 32-bit value (decimal, or hex with 0x)\n"
+    "  delete   removes the key with its values and subkeys\n"
+    "\n"
+    "  --dword  with set: VALUE is a 32-bit number\n"
+    "Options may also follow the operands; a VALUE starting with '-' goes after '--'.\n"
+    "\n"
+    "Exit status: 0; 1 when the value or key is absent or the file cannot be written; 2 for\n"
+    "bad usage.\n";
 
 // "0x" followed by hex digits, or decimal digits; nothing outside 0..0xFFFFFFFF.
 std::optional<uint32_t> parseDword(const char* text) {
@@ -43,15 +51,15 @@ std::optional<uint32_t> parseDword(const char* text) {
 int regGet(platform::Registry& registry, const platform::RegistryKeyName& key, const char* name) {
     if (auto text = registry.queryString(key.root, key.path, name)) {
         std::printf("%s\n", text->c_str());
-        return 0;
+        return kExitOk;
     }
     if (auto value = registry.queryDword(key.root, key.path, name)) {
         std::printf("%" PRIu32 "\n", *value);
-        return 0;
+        return kExitOk;
     }
     std::fprintf(stderr, "cvtool: no value '%s' in %s\\%s\n", name,
                  std::string(platform::registryRootName(key.root)).c_str(), key.path.c_str());
-    return kExitFailed;
+    return kExitBadData;
 }
 
 int regSet(platform::Registry& registry, const platform::RegistryKeyName& key, const char* name,
@@ -64,32 +72,32 @@ int regSet(platform::Registry& registry, const platform::RegistryKeyName& key, c
     } else {
         stored = registry.setString(key.root, key.path, name, value);
     }
-    if (stored) return 0;
+    if (stored) return kExitOk;
     std::fprintf(stderr, "cvtool: cannot set '%s': %s\n", name, registry.lastError().c_str());
-    return kExitFailed;
+    return kExitBadData;
 }
 
 int regDelete(platform::Registry& registry, const platform::RegistryKeyName& key) {
     if (key.path.empty()) return usageError("a root key cannot be deleted");
-    if (registry.deleteKey(key.root, key.path)) return 0;
+    if (registry.deleteKey(key.root, key.path)) return kExitOk;
     std::fprintf(stderr, "cvtool: cannot delete %s\\%s: %s\n",
                  std::string(platform::registryRootName(key.root)).c_str(), key.path.c_str(),
                  registry.lastError().c_str());
-    return kExitFailed;
+    return kExitBadData;
 }
 
 } // namespace
 
 int cmdReg(int argc, char** argv) {
     bool dword = false;
-    std::vector<char*> args;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--dword") == 0)
-            dword = true;
-        else
-            args.push_back(argv[i]);
-    }
-    if (args.empty()) return usageError("reg needs get, set or delete (see cvtool --help)");
+    std::vector<const char*> args;
+    auto handle = [&](std::string_view, const char*) {
+        dword = true;
+        return kExitOk;
+    };
+    if (auto s = parseArguments("reg", kHelp, argc, argv, {{"dword", false}}, handle, args))
+        return *s;
+    if (args.empty()) return usageError("reg needs get, set or delete (see cvtool reg --help)");
     std::string verb = args[0];
     size_t wanted = verb == "get" ? 3 : verb == "set" ? 4 : verb == "delete" ? 2 : 0;
     if (wanted == 0) return usageError("unknown reg command '%s'", args[0]);

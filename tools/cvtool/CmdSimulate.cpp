@@ -11,6 +11,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <optional>
+#include <string_view>
+#include <vector>
 
 #include "CliSupport.h"
 #include "Commands.h"
@@ -50,59 +53,73 @@ bool parseStart(const char* text, double& latitude, double& longitude) {
            parseNumber(comma + 1, -180.0, 180.0, longitude);
 }
 
+constexpr const char* kHelp =
+    "usage: cvtool simulate [--rate HZ] [--start LAT,LON] [--speed MPS] [--seconds N]\n"
+    "                       [--seed N] [--fast] [--pty]\n"
+    "\n"
+    "A simulated receiver: writes NMEA 0183 sentences ($GPGGA, $GPGSA, $GPRMC, $GPVTG every\n"
+    "epoch, a $GPGSV cycle once a second; CR LF line ends) for a receiver walking a loop route\n"
+    "from the start position, in real time, to stdout or to a new pseudo-terminal.\n"
+    "\n"
+    "  --rate HZ         epochs per second, 0.1 to 20 (default 1)\n"
+    "  --start LAT,LON   start in degrees, latitude within -85..85 (default 48.1173,11.516667)\n"
+    "  --speed MPS       speed in metres per second, 0 to 100 (default 1.5)\n"
+    "  --seconds N       stop after N seconds of simulated time (default: until killed)\n"
+    "  --seed N          a whole number that drives the satellite sky and the noise\n"
+    "  --fast            no real-time pacing: write the epochs as fast as possible\n"
+    "  --pty             write to a new pseudo-terminal and print its path as the first\n"
+    "                    line on stdout\n"
+    "\n"
+    "Exit status: 0 at the end or when the reader goes away; 1 when writing failed; 2 for bad\n"
+    "usage.\n";
+
 // Returns kExitUsage after printing the message, or 0 when the options are good.
-int parseOptions(int argc, char** argv, SimulateOptions& o) {
-    for (int i = 0; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (std::strcmp(arg, "--pty") == 0) {
+std::optional<int> parseOptions(int argc, char** argv, SimulateOptions& o) {
+    auto handle = [&o](std::string_view name, const char* value) -> int {
+        if (name == "pty") {
             o.pty = true;
-            continue;
+            return kExitOk;
         }
-        if (std::strcmp(arg, "--fast") == 0) {
+        if (name == "fast") {
             o.fast = true;
-            continue;
+            return kExitOk;
         }
-        const char* names[] = {"--rate", "--start", "--speed", "--seconds", "--seed"};
-        const char* value = nullptr;
-        const char* name = nullptr;
-        for (const char* candidate : names) {
-            size_t len = std::strlen(candidate);
-            if (std::strcmp(arg, candidate) == 0) {
-                if (i + 1 >= argc) return usageError("simulate: %s needs a value", candidate);
-                name = candidate;
-                value = argv[++i];
-            } else if (std::strncmp(arg, candidate, len) == 0 && arg[len] == '=') {
-                name = candidate;
-                value = arg + len + 1;
-            }
-        }
-        if (name == nullptr) return usageError("simulate: unknown option '%s'", arg);
         double number = 0;
         bool ok = true;
-        if (std::strcmp(name, "--rate") == 0) {
+        const char* expected = "a whole number";
+        if (name == "rate") {
             ok = parseNumber(value, 0.1, 20.0, o.config.rateHz);
-        } else if (std::strcmp(name, "--start") == 0) {
+            expected = "a rate from 0.1 to 20 Hz";
+        } else if (name == "start") {
             ok = parseStart(value, o.config.latitude, o.config.longitude);
-        } else if (std::strcmp(name, "--speed") == 0) {
+            expected = "LAT,LON in degrees";
+        } else if (name == "speed") {
             ok = parseNumber(value, 0.0, 100.0, o.config.speedMps);
-        } else if (std::strcmp(name, "--seconds") == 0) {
+            expected = "metres per second, 0 to 100";
+        } else if (name == "seconds") {
             ok = parseNumber(value, 0.0, 1e9, o.seconds) && o.seconds > 0;
+            expected = "a positive number";
         } else {
             ok = parseNumber(value, 0.0, 4e9, number) && number == std::floor(number);
             o.config.seed = static_cast<uint64_t>(number);
         }
-        if (!ok) {
-            const char* expected = std::strcmp(name, "--rate") == 0    ? "a rate from 0.1 to 20 Hz"
-                                   : std::strcmp(name, "--start") == 0 ? "LAT,LON in degrees"
-                                   : std::strcmp(name, "--speed") == 0
-                                       ? "metres per second, 0 to 100"
-                                   : std::strcmp(name, "--seconds") == 0 ? "a positive number"
-                                                                         : "a whole number";
-            return usageError("simulate: bad value '%s' for %s (expected %s)", value, name,
-                              expected);
-        }
-    }
-    return 0;
+        if (ok) return kExitOk;
+        return usageError("simulate: bad value '%s' for --%.*s (expected %s)", value,
+                          static_cast<int>(name.size()), name.data(), expected);
+    };
+    std::vector<const char*> operands;
+    if (auto status = parseArguments("simulate", kHelp, argc, argv,
+                                     {{"rate", true},
+                                      {"start", true},
+                                      {"speed", true},
+                                      {"seconds", true},
+                                      {"seed", true},
+                                      {"fast", false},
+                                      {"pty", false}},
+                                     handle, operands))
+        return status;
+    if (!operands.empty()) return usageError("simulate: unexpected argument '%s'", operands[0]);
+    return std::nullopt;
 }
 
 // Where the sentences go. A pipe whose reader has gone ends the run; a pseudo-terminal that
@@ -183,13 +200,13 @@ void sleepUntil(const timespec& start, int64_t offsetMs) {
 
 int cmdSimulate(int argc, char** argv) {
     SimulateOptions options;
-    if (int status = parseOptions(argc, argv, options); status != 0) return status;
+    if (auto status = parseOptions(argc, argv, options)) return *status;
     options.config.startUtcSeconds = static_cast<int64_t>(std::time(nullptr));
 
     // A reader that goes away shows up as EPIPE from write(), which ends the run quietly.
     signal(SIGPIPE, SIG_IGN);
     Output output;
-    if (!(options.pty ? output.openPty() : output.openStdout())) return 1;
+    if (!(options.pty ? output.openPty() : output.openStdout())) return kExitBadData;
 
     const engine::NmeaSimulator simulator(options.config);
     const int64_t limitMs = std::llround(options.seconds * 1000.0);
@@ -203,7 +220,7 @@ int cmdSimulate(int argc, char** argv) {
         size_t size = simulator.writeEpoch(index, buffer, sizeof buffer);
         if (!output.write(buffer, size, options.fast)) break;
     }
-    return output.failed() ? 1 : 0;
+    return output.failed() ? kExitBadData : kExitOk;
 }
 
 } // namespace cvtool

@@ -3,6 +3,7 @@
 // otherwise.
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -16,6 +17,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "CliSupport.h"
 #include "Commands.h"
@@ -227,16 +229,31 @@ private:
 } // namespace
 
 int cmdWatch(int argc, char** argv) {
+    static constexpr const char* kHelp =
+        "usage: cvtool watch [FILE|-]\n"
+        "\n"
+        "Feeds a live NMEA stream (a serial device, a pseudo-terminal, a file, or stdin for '-'\n"
+        "or no FILE) through the engine as the serial reader does, and shows the GPS state after\n"
+        "every 200 ms refresh: status, fix, position, altitude, UTC, satellites, DOPs, motion,\n"
+        "magnetic variation and the satellite table. On a terminal the view is redrawn in place;\n"
+        "otherwise a text block is printed when the state changed, at most once a second, and\n"
+        "once more at the end of the input.\n"
+        "\n"
+        "Exit status: 0 at the end of the input; 2 for bad usage or an input that cannot be "
+        "read.\n";
+    std::vector<const char*> operands;
+    auto noOptions = [](std::string_view, const char*) { return kExitOk; };
+    if (auto s = parseArguments("watch", kHelp, argc, argv, {}, noOptions, operands)) return *s;
     const char* path = nullptr;
-    for (int i = 0; i < argc; ++i) {
-        if (argv[i][0] == '-' && argv[i][1] != '\0')
-            return usageError("watch: unknown option '%s'", argv[i]);
-        if (path != nullptr) return usageError("watch: more than one input given");
-        path = argv[i];
-    }
+    if (!inputOperand("watch", operands, path)) return kExitUsage;
     const bool useStdin = path == nullptr || std::strcmp(path, "-") == 0;
     int fd = useStdin ? STDIN_FILENO : ::open(path, O_RDONLY | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return usageError("watch: cannot read %s: %s", path, std::strerror(errno));
+    struct stat st {};
+    if (!useStdin && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return usageError("watch: cannot read %s: %s", path, std::strerror(EISDIR));
+    }
 
     platform::SystemClock clock;
     platform::StderrPrompter prompter;
@@ -263,7 +280,7 @@ int cmdWatch(int argc, char** argv) {
         std::fprintf(stderr, "cvtool: watch: read failed: %s\n", std::strerror(reader.error()));
         return kExitUsage;
     }
-    return 0;
+    return kExitOk;
 }
 
 } // namespace cvtool

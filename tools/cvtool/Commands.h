@@ -1,6 +1,6 @@
 #pragma once
-// Sub-commands of cvtool. Each takes the arguments after its own name and returns the exit
-// status: 0 success, 1 bad input lines or a failed computation, 2 bad usage or unreadable input.
+// Sub-commands of cvtool. Each takes its arguments as a program's main does, argv[0] being its
+// own name, and returns an exit status of CliSupport.h.
 
 namespace cvtool {
 

@@ -1,5 +1,5 @@
 #pragma once
-// The "cvtool geo" sub-commands; each takes the arguments after its own name.
+// The "cvtool geo" sub-commands; each takes its arguments as main does, argv[0] being its name.
 
 namespace cvtool {
 

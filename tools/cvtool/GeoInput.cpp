@@ -1,5 +1,6 @@
 #include "GeoInput.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -22,7 +23,8 @@ bool parseNumbers(std::string_view line, double* values, int max, int& count) {
         const std::string text(field);
         char* end = nullptr;
         const double v = std::strtod(text.c_str(), &end);
-        if (end == text.c_str() || *end != '\0') return false;
+        // The whole field, and a finite number ("nan" and "inf" are no coordinates).
+        if (end != text.c_str() + text.size() || text.empty() || !std::isfinite(v)) return false;
         values[count++] = v;
     }
     return true;
@@ -48,11 +50,13 @@ std::string_view takeField(std::string_view& line) {
 bool loadDatumTables(const char* dirArgument, geodesy::DatumTable& table) {
     const std::string dir = tableDirectory(dirArgument);
     if (const uint32_t s = table.loadEllipsoids(dir.c_str())) {
-        usageError("cannot read the ellipsoid table in %s (status 0x%x)", dir.c_str(), s);
+        usageError("cannot read the ellipsoid table in %s (status %s)", dir.c_str(),
+                   geodesy::ellipsoidStatusText(s).c_str());
         return false;
     }
     if (const uint32_t s = table.loadDatums(dir.c_str())) {
-        usageError("cannot read the datum tables in %s (status 0x%x)", dir.c_str(), s);
+        usageError("cannot read the datum tables in %s (status %s)", dir.c_str(),
+                   geodesy::datumStatusText(s).c_str());
         return false;
     }
     return true;

@@ -9,7 +9,7 @@
 namespace cvtool {
 
 // Reads up to max blank-separated numbers into values and their number into count; false when a
-// field is not a number or there are more than max.
+// field is not a finite number as a whole or there are more than max.
 bool parseNumbers(std::string_view line, double* values, int max, int& count);
 
 // Exactly count blank-separated numbers.

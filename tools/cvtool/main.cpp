@@ -11,43 +11,48 @@ namespace {
 struct Command {
     const char* name;
     int (*run)(int, char**);
-    const char* synopsis;
+    const char* summary;
 };
 
 constexpr Command kCommands[] = {
-    {"nmea", cvtool::cmdNmea,
-     "nmea [--ini FILE] [FILE|-]    decode NMEA through the engine, one JSON object per sentence"},
-    {"simulate", cvtool::cmdSimulate,
-     "simulate [--rate HZ] [--start LAT,LON] [--speed MPS] [--seconds N] [--seed N] [--pty] "
-     "[--fast]    simulated receiver (--fast: no real-time pacing)"},
-    {"watch", cvtool::cmdWatch, "watch [FILE|-]    live view of the GPS state of an NMEA stream"},
-    {"geo", cvtool::cmdGeo,
-     "geo datums|shift|utm|wmm|nav|format ...    geodesy in bulk, one record per line"},
-    {"ini", cvtool::cmdIni,
-     "ini DIR    read DIR/cv.ini as the program does and print the file it writes"},
-    {"reg", cvtool::cmdReg,
-     "reg get KEY NAME | set [--dword] KEY NAME VALUE | delete KEY    the registry"},
+    {"nmea", cvtool::cmdNmea, "decode NMEA through the engine, one JSON object per sentence"},
+    {"simulate", cvtool::cmdSimulate, "a simulated receiver writing NMEA"},
+    {"watch", cvtool::cmdWatch, "live view of the GPS state of an NMEA stream"},
+    {"geo", cvtool::cmdGeo, "datum shifts, UTM, magnetic model, navigation, formatting in bulk"},
+    {"ini", cvtool::cmdIni, "read DIR/cv.ini as the program does and print the file it writes"},
+    {"reg", cvtool::cmdReg, "get, set and delete registry values"},
 };
 
 void printHelp(std::FILE* out) {
-    std::fputs("usage: cvtool COMMAND [ARGS]\n\ncommands:\n", out);
+    std::fputs("usage: cvtool COMMAND [OPTIONS] [ARGUMENTS]\n"
+               "       cvtool --help | --version\n\n"
+               "commands:\n",
+               out);
     for (const auto& c : kCommands)
-        std::fprintf(out, "  %s\n", c.synopsis);
+        std::fprintf(out, "  %-9s %s\n", c.name, c.summary);
+    std::fputs("\n'cvtool COMMAND --help' describes a command, its input and its output.\n"
+               "Exit status: 0 success, 1 bad input lines or a failed computation, 2 bad usage\n"
+               "or an input that cannot be read.\n",
+               out);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        printHelp(stderr);
-        return cvtool::kExitUsage;
-    }
-    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
-        std::strcmp(argv[1], "help") == 0) {
+    if (argc < 2)
+        return cvtool::usageError("a command is needed: nmea, simulate, watch, geo, ini or reg "
+                                  "(see cvtool --help)");
+    const char* first = argv[1];
+    if (std::strcmp(first, "--help") == 0 || std::strcmp(first, "-h") == 0 ||
+        std::strcmp(first, "help") == 0) {
         printHelp(stdout);
-        return 0;
+        return cvtool::kExitOk;
+    }
+    if (std::strcmp(first, "--version") == 0) {
+        std::printf("cvtool (Corvane) %s\n", CORVANE_VERSION);
+        return cvtool::kExitOk;
     }
     for (const auto& c : kCommands)
-        if (std::strcmp(argv[1], c.name) == 0) return c.run(argc - 2, argv + 2);
-    return cvtool::usageError("unknown command '%s' (see cvtool --help)", argv[1]);
+        if (std::strcmp(first, c.name) == 0) return c.run(argc - 1, argv + 1);
+    return cvtool::usageError("unknown command '%s' (see cvtool --help)", first);
 }

@@ -1,0 +1,316 @@
+// cvtool run as a program: the wiring of every command, its output format and exit status.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/NmeaText.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+using testsupport::runCvtool;
+
+// Contents of Case::files with a meaning of their own.
+const std::string kFifo = "<fifo>"; // a FIFO
+const std::string kCopy = "@";      // "@share/ellips.dat": a copy of a file of the project
+const std::string kLink = "->";     // "->gone/cv.ini": a symbolic link into the case's folder
+const std::string kGga = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+// The three tables of an application folder, and more files.
+Files tables(Files more = {}) {
+    for (const char* table : {"ellips.dat", "3_param.dat", "7_param.dat"})
+        more.emplace_back(table, "@share/" + std::string(table));
+    return more;
+}
+
+struct Case {
+    std::string args;  // shell syntax; $DIR/ is the case's own folder, $SHARE the tables
+    std::string input; // stdin
+    std::string out;   // stdout exactly; "...a...b": a, then b, somewhere in this order
+    int status;
+    std::string err = "";                           // a text stderr holds; "=text": stderr exactly
+    Files files = {};                               // made in $DIR/ first
+    std::vector<std::string> before = {};           // cvtool runs that must pass
+    std::pair<std::string, std::string> after = {}; // a file of $DIR/ then holds (as out)
+};
+
+std::string substitute(std::string text, const std::string& dir) {
+    for (auto [name, value] : {std::pair<std::string, std::string>{"$DIR/", "'" + dir + "'"},
+                               {"$SHARE", "'" + testsupport::sourcePath("share") + "'"}})
+        for (size_t at; (at = text.find(name)) != std::string::npos;)
+            text.replace(at, name.size(), value);
+    return text;
+}
+
+void expectOutput(const std::string& out, const std::string& expected) {
+    if (expected.rfind("...", 0) != 0) {
+        EXPECT_EQ(out, expected);
+        return;
+    }
+    size_t from = 0;
+    for (size_t start = 3; start < expected.size();) {
+        size_t end = std::min(expected.find("...", start), expected.size());
+        std::string part = expected.substr(start, end - start);
+        size_t found = out.find(part, from);
+        ASSERT_NE(found, std::string::npos) << "missing: " << part << "\nin:\n" << out;
+        from = found + part.size();
+        start = end + 3;
+    }
+}
+
+void run(const Case& c) {
+    SCOPED_TRACE("cvtool " + c.args);
+    testsupport::TempDir dir;
+    // No case may reach the user's registry.
+    setenv("CORVANE_REGISTRY", dir.file("registry.reg").c_str(), 1);
+    for (const auto& [name, content] : c.files) {
+        if (content == kFifo)
+            ASSERT_EQ(::mkfifo(dir.file(name).c_str(), 0600), 0);
+        else if (content.rfind(kCopy, 0) == 0)
+            std::filesystem::copy_file(testsupport::sourcePath(content.substr(1)), dir.file(name));
+        else if (content.rfind(kLink, 0) == 0)
+            std::filesystem::create_symlink(dir.file(content.substr(2)), dir.file(name));
+        else
+            testsupport::writeFile(dir.file(name), content);
+    }
+    for (const auto& args : c.before)
+        ASSERT_EQ(runCvtool(substitute(args, dir.path())).status, 0) << args;
+    const auto r = runCvtool(substitute(c.args, dir.path()), c.input);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    expectOutput(r.out, c.out);
+    if (c.err.rfind('=', 0) == 0)
+        EXPECT_EQ(r.err, c.err.substr(1));
+    else
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    if (!c.after.first.empty())
+        expectOutput(testsupport::readFile(dir.file(c.after.first)), c.after.second);
+    if (c.status == 2) { // bad usage: nothing on stdout, one line on stderr
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+    }
+}
+
+TEST(Cvtool, EveryCommandHasItsHelpAndItsSectionInTheManual) {
+    const std::string manual = testsupport::readFile(testsupport::sourcePath("docs/cvtool.md"));
+    const auto top = runCvtool("--help");
+    EXPECT_EQ(top.status, 0);
+    for (const char* command : {"nmea", "simulate", "watch", "geo", "geo datums", "geo shift",
+                                "geo utm", "geo wmm", "geo nav", "geo format", "ini", "reg"}) {
+        SCOPED_TRACE(command);
+        const auto r = runCvtool(std::string(command) + " --help");
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(r.out.rfind("usage: cvtool " + std::string(command) + " ", 0), 0u) << r.out;
+        EXPECT_NE(manual.find("\n## cvtool " + std::string(command) + "\n"), std::string::npos);
+        // The manual quotes the synopsis as the program prints it.
+        EXPECT_NE(manual.find(r.out.substr(0, r.out.find("\n\n"))), std::string::npos) << r.out;
+        // Listed by the help one level up.
+        const std::string name = command + (command[3] == ' ' ? 4 : 0);
+        const auto& parent = command[3] == ' ' ? runCvtool("geo -h") : top;
+        EXPECT_NE(parent.out.find("\n  " + name + " "), std::string::npos) << parent.out;
+    }
+}
+
+TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
+    // One row per case where it fits.
+    // clang-format off
+    const std::vector<Case> cases = {
+        {"--version", "", "...cvtool (Corvane) ", 0},
+        {"", "", "", 2, "cvtool: a command is needed"},
+        {"frob", "", "", 2, "unknown command 'frob'"},
+        // geo: the tables, then three lines with a bad middle one per bulk command.
+        {"geo datums --dir $SHARE", "",
+         "...\n2 WGC WD 3 World Geodetic System 1972\n3 OGB-7 AA 1 OSGB 1936, GB (7 param)\n"
+         "...\n230 YAC IN 0 YACARE, Uruguay\n", 0},
+        {"geo datums --dir $DIR/", "", "", 2, "ellipsoid table in"},
+        {"geo shift --to OGB-7 --dir $SHARE", "51.5 -0.1 0\r\nnan 0 0\n95 0 10\n",
+         "51.4994883352 -0.0983906764 -46.0585 0\tok\nerror: line 2: expected LAT LON H\n"
+         "95.0000000000 0.0000000000 10.0000 2048\t0x800 latitude outside -90..90 degrees\n",
+         1, "cvtool: line 2: expected LAT LON H\n"},
+        {"geo shift --from OGB-7 $DIR/in.txt", "", "51.5000000825 -0.1000000503 0.0222 0\tok\n", 0,
+         "", {{"in.txt", "51.4994883352 -0.0983906764 -46.0585"}}},
+        {"geo shift --to WGE $DIR/missing", "", "", 2, "missing"},
+        {"geo shift --to WGE $DIR/", "", "", 2, "Is a directory"},
+        {"geo shift --to WGE a b", "", "", 2, "more than one input file"},
+        {"geo shift", "", "", 2},
+        {"geo shift --to NOSUCH", "", "", 2, "unknown datum"},
+        {"geo shift --to WGE --bogus", "", "", 2, "geo shift: unknown option '--bogus'"},
+        {"geo shift --to WGE --dir /nonexistent", "0 0 0\n", "", 2,
+         "(status 0x1 ellips.dat cannot be opened)"},
+        {"geo utm", "0 3\n60 x\n-0.001 3\n84.1 3\n",
+         "31N 0.0000 500000.0000\tok\nerror: line 2: expected LAT LON\n"
+         "31M 9999889.4700 500000.0000\tok\n"
+         "31Z 9339257.5486 500000.0000\toutside the UTM latitude bands\n", 1},
+        {"geo utm --inverse", "31M 9999889.4700 500000.0000\n31N x 1\n99N 0 500000\n",
+         "-0.0009999996 3.0000000000\tok\nerror: line 2: expected ZONE NORTHING EASTING\n"
+         "0.0000000000 411.0000000000\tzone outside 1..60\n", 1},
+        {"geo utm --datum NAS-C", "40 -100\n", "14T 4428026.0390 414637.2957\tok\n", 0},
+        {"geo wmm --year 2025.0 --dir $SHARE", "80 0 0\n80 0\n0 120 100\n",
+         "1.2815 83.2106 55178.48 1.2815\tok\nerror: line 2: expected LAT LON ALT_KM\n"
+         "-0.1463 -15.0757 39032.09 -999.0000\tno grid variation below 55 degrees of latitude\n",
+         1},
+        {"geo wmm --year 2030.1", "80 0 0\n", "", 1,
+         "WMM.COF File outdated for WMM2K Calculations or incorrect system time. "
+         "Please update the file or set time.\n"},
+        {"geo wmm --year 2026 --dir $DIR/", "80 0 0\n", "", 2, "Error initializing WMM"},
+        {"geo nav --dir $SHARE", "0 0 0 1\n0 0 x 1\n0 0 0 1 0.001 0.5\n",
+         "111319.4908 90.0000000000\nerror: line 2: expected LAT1 LON1 LAT2 LON2 [LAT LON]\n"
+         "-111.3209\n", 1},
+        {"geo nav", std::string(5000, '1') + "\n0 0 1 0\n",
+         "error: line 1: line longer than 4096 bytes\n111319.4908 360.0000000000\n", 1},
+        {"geo nav --dir /nonexistent", "", "", 2, "not a directory"},
+        {"geo format --datum wge --format DM --units 0", "0 3 100\n1 2\n-45.5 -0.25 10\n",
+         "N 0 0.00000' E 3 0.00000'\t 328.1 ft\nerror: line 2: expected LAT LON ALT\n"
+         "S 45 30.00000' W 0 15.00000'\t 32.8 ft\n", 1},
+        {"geo format --datum WGE --format UTM --units 1 --style star", "0 3 100\n",
+         "31N*\t500000.00*E\t0.00*N\t100.0*m\n", 0},
+        {"geo format --datum WGE --format DMS --units 4 --style=spaced", "-45.5 -0.25 10\n",
+         "\tS 45 30' 0.00\"\tW 0 15' 0.00\"\t10.0 m\n", 0},
+        {"geo format --datum WGE --format UTM --units 2 --style raw", "-45.5 -0.25 10\n",
+         "-45.5000000\t-0.2500000\t32.8\n", 0},
+        {"geo format --datum WGE --format DD", "", "", 2, "needs --datum"},
+        {"geo format --datum WGE --format XY --units 1", "", "", 2, "--format needs"},
+        {"geo format --datum NOPE --format DD --units 1", "", "", 2, "unknown datum 'NOPE'"},
+        {"geo format --datum WGE --format DD --units 1 --dir $DIR/", "", "", 2,
+         "cannot read the ellipsoid table"},
+        {"geo --bogus", "", "", 2},
+        // nmea: one JSON object per decoded sentence.
+        {"nmea -", "garbage line\r\n" + kGga +
+             "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*48\r\n"
+             "$GPGSV,1,1,01,04,45,120,40*4A\r\n",
+         "...{\"sentence\":\"$GPGGA\",\"raw\":\"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,"
+         "...\"ggaTick\":2,\"latitude\":48.1173,\"longitude\":11.516666666666667,"
+         "...\"satellitesUsed\":8,\"hdop\":0.899999976,...\"diffAge\":-1,\"fixText\":\"x_GPS\"}"
+         "...\"speedUnit\":\"\"}...\"satellites\":[]}\n{\"sentence\":\"$GPGSV\""
+         "...\"satellites\":[{\"slot\":4,\"prn\":4,\"azimuth\":120,\"elevation\":45,\"snr\":40,"
+         "\"used\":0,\"inView\":1,\"lastSeenTick\":4}]}\n", 0},
+        {"nmea", testsupport::nmea("GPVTG,054.7,T,034.4,M,005.5,N\x7f\",010.2,K"),
+         "...N\\u007f\\\",010.2...\"speedUnit\":\"N\"", 0},
+        {"nmea --ini $DIR/cv.ini $DIR/in.nmea", "",
+         "...\"statusText\":\"2D GPS\",\"ehe\":0,\"masked\":false,\"maskCode\":0,\"maskText\":\"\"}"
+         "...\"statusText\":\"3D GPS  \",\"ehe\":12.72"
+         "...\"masked\":true,\"maskCode\":2,\"maskText\":\"PDOP high\"}"
+         "...\"statusText\":\"No Fix     \",\"ehe\":-1,\"masked\":true,\"maskCode\":2", 0, "",
+         {{"cv.ini", "[Corvane]\nMaskPDOP=Yes\nMaxPDOP=2.0\n"},
+          {"in.nmea", kGga + "$GPGSA,A,3,04,,,,,,,,,,,,3.5,1.2,2.1*30\r\n"
+                             "$GPGGA,123520,4807.038,N,01131.000,E,0,00,,,M,,M,,*58\r\n"}}},
+        {"nmea --ini /dev/zero", kGga, "", 2, "cv.ini /dev/zero: not a regular file"},
+        {"nmea --ini $DIR/fifo", kGga, "", 2, "not a regular file", {{"fifo", kFifo}}},
+        {"nmea --ini $DIR/", kGga, "", 2, "is a directory"},
+        {"nmea --ini $DIR/cv.ini", kGga, "", 2, "no such file"},
+        // ini: the start-up steps on an application folder.
+        {"ini $DIR/", "", "...[Corvane]\n", 0, "\"cv.ini\" file not found - default values used.",
+         tables()},
+        // A missing cv.ini that cannot be written: the reader's write is the only one.
+        {"ini $DIR/", "", "...[Corvane]\n", 0, "=\"cv.ini\" file not found - default values used.\n"
+         "\"cv.ini\" file not found - default values used.\n",
+         tables({{"cv.ini", "->gone/cv.ini"}})},
+        // Read, normalised and written back; a protected file is only shown.
+        {"ini $DIR/", "", "...\nGPSBaud=9600\n...\nEXPTWPT=Yes\n", 0, "=",
+         tables({{"cv.ini", "[Corvane]\nEXPTWPT=Yes\nGPSBaud=4800 \n"}}), {},
+         {"cv.ini", "...\nGPSBaud=9600\n...\nEXPTWPT=Yes\n"}},
+        {"ini $DIR/", "", "...\nGPSBaud=9600\n", 0, "=",
+         tables({{"cv.ini", "[Corvane]\nProtected=Yes\nGPSBaud=4800 \n"}}), {},
+         {"cv.ini", "[Corvane]\nProtected=Yes\nGPSBaud=4800 \n"}},
+        {"ini $DIR/", "", "", 1, "Error initializing datums.\n",
+         {{"ellips.dat", "@share/ellips.dat"}}},
+        {"ini $DIR/", "", "", 1, "Could not find \"ellipse.dat\" file.\n"},
+        {"ini", "", "", 2},
+        {"ini a b", "", "", 2},
+        // reg: the registry file of $CORVANE_REGISTRY.
+        {"reg get 'HKCU\\SOFTWARE\\Varnholt\\Corvane' RPATH", "", "/home/u/corvane/\n", 0, "", {},
+         {"reg set 'HKEY_CURRENT_USER\\SOFTWARE\\Varnholt\\Corvane' rpath /home/u/corvane/"}},
+        {"reg get 'hkey_local_machine\\system' BattSuspendTimeout", "", "180\n", 0, "", {},
+         {"reg set --dword 'HKLM\\System' BattSuspendTimeout 0xB4"}},
+        {"reg get 'HKLM\\System' ACSuspendTimeout", "", "600\n", 0, "", {},
+         {"reg set 'HKLM\\System' ACSuspendTimeout 600 --dword"}},
+        {"reg get 'HKCU\\X' v", "", "", 1, "no value 'v'"},
+        {"reg delete 'HKCU\\X'", "", "", 1},
+        {"reg get 'HKCU\\SOFTWARE\\Varnholt\\Corvane' rpath", "", "", 1, "", {},
+         {"reg set 'HKCU\\SOFTWARE\\Varnholt\\Corvane' rpath /x/",
+          "reg delete 'HKCU\\SOFTWARE\\Varnholt'"}},
+        {"reg", "", "", 2},
+        {"reg get 'HKCU\\X'", "", "", 2},
+        {"reg frob HKCU x", "", "", 2},
+        {"reg get 'HKCR\\X' v", "", "", 2},
+        {"reg set --dword 'HKCU\\X' v 4294967296", "", "", 2},
+        {"reg set --dword 'HKCU\\X' v 0x", "", "", 2},
+        {"reg set --dword 'HKCU\\X' v -1", "", "", 2},
+        {"reg get --dword 'HKCU\\X' v", "", "", 2},
+        {"reg delete HKCU", "", "", 2},
+        // simulate and watch: options reach the simulator; the output is the engine's own test.
+        {"simulate --fast --rate 0", "", "", 2, "expected a rate from 0.1 to 20 Hz"},
+        {"simulate --fast --start 91,0", "", "", 2, "--start"},
+        {"simulate --fast --seed 1.5", "", "", 2, "whole number"},
+        {"simulate --fast extra", "", "", 2},
+        {"watch", "", "...Fix        No Fix", 0},
+        {"watch $DIR/missing.nmea", "", "", 2},
+        {"watch $DIR/", "", "", 2, "Is a directory"},
+    };
+    // clang-format on
+    for (const Case& c : cases)
+        run(c);
+}
+
+int count(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+TEST(Cvtool, SimulatorOptionsReachTheStreamAndWatchShowsIt) {
+    auto r = runCvtool("simulate --fast --seconds 2 --rate 4 --start=-33.9,-70.6 --speed 0");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(count(r.out, "$GPGGA,"), 8);
+    EXPECT_EQ(count(r.out, ",S,0703"), 8 * 2) << r.out; // $GPGGA and $GPRMC south and west
+    EXPECT_EQ(count(r.out, "$GPVTG,0.0,T,,M,0.00,N"), 8);
+
+    auto sim = runCvtool("simulate --fast --seconds 3");
+    ASSERT_EQ(sim.status, 0);
+    r = runCvtool("watch -", sim.out);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.find('\x1b'), std::string::npos) << "escape codes on a pipe";
+    expectOutput(r.out, "...Fix        DGPS     quality 2   3D   selection A\nPosition   48.117"
+                        "...Slot  PRN  Elev  Azim  SNR  Used\n...\n  33   48 ");
+}
+
+TEST(Cvtool, SimulatorWritesToAPseudoTerminal) {
+    std::FILE* sim =
+        popen(("'" + std::string(CVTOOL_PATH) + "' simulate --pty --seconds 2").c_str(), "r");
+    ASSERT_NE(sim, nullptr);
+    char path[256] = {};
+    ASSERT_NE(std::fgets(path, sizeof path, sim), nullptr);
+    std::string terminal(path, std::strlen(path) - 1);
+    int fd = open(terminal.c_str(), O_RDONLY | O_NOCTTY);
+    ASSERT_GE(fd, 0) << terminal;
+    std::string got;
+    while (got.find("\r\n", got.find("$GPGGA")) == std::string::npos) {
+        pollfd p{fd, POLLIN, 0};
+        ASSERT_EQ(poll(&p, 1, 10000), 1) << "no data on " << terminal;
+        char buffer[512];
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        ASSERT_GT(n, 0);
+        got.append(buffer, static_cast<size_t>(n));
+    }
+    close(fd);
+    EXPECT_EQ(pclose(sim), 0);
+    size_t start = got.find("$GPGGA");
+    EXPECT_TRUE(testsupport::checksumValid(got.substr(start, got.find("\r\n", start) - start)));
+}
+
+} // namespace
