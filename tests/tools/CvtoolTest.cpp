@@ -219,6 +219,9 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
         {"ini $DIR/", "", "...[Corvane]\n", 0, "=\"cv.ini\" file not found - default values used.\n"
          "\"cv.ini\" file not found - default values used.\n",
          tables({{"cv.ini", "->gone/cv.ini"}})},
+        // An existing cv.ini that cannot be read keeps the user's settings: not written back.
+        {"ini $DIR/", "", "...[Corvane]\n", 0,
+         "=\"cv.ini\" file not found - default values used.\n", tables({{"cv.ini", kFifo}})},
         // Read, normalised and written back; a protected file is only shown.
         {"ini $DIR/", "", "...\nGPSBaud=9600\n...\nEXPTWPT=Yes\n", 0, "=",
          tables({{"cv.ini", "[Corvane]\nEXPTWPT=Yes\nGPSBaud=4800 \n"}}), {},

@@ -29,8 +29,8 @@ constexpr const char* kHelp =
     "Runs the start-up steps for the tables and the configuration file on the application\n"
     "directory DIR: loads DIR/ellips.dat and the datum tables, reads DIR/cv.ini as the program\n"
     "does (a missing file is written with the defaults) and writes it back unless it is\n"
-    "protected (Protected=Yes). Prints the cv.ini text the writer produces from what was read;\n"
-    "the program's messages go to stderr.\n"
+    "protected (Protected=Yes) or could not be read. Prints the cv.ini text the writer\n"
+    "produces from what was read; the program's messages go to stderr.\n"
     "\n"
     "Exit status: 0; 1 when a table is missing (start-up would end there, with its message);\n"
     "2 for bad usage.\n";
@@ -66,11 +66,13 @@ int cmdIni(int argc, char** argv) {
     // The reader writes a missing file itself; writing it a second time would only repeat the
     // message when that write fails.
     bool existed = ::access(data::configFilePath(engine).c_str(), F_OK) == 0 || errno != ENOENT;
-    data::readSettings(engine);
+    bool read = data::readSettings(engine);
 
-    // A protected file is left alone; the text the writer would produce is shown all the same.
+    // A protected file is left alone, and so is one that exists but could not be read (too big,
+    // not a regular file, no permission): it still holds the user's settings. The text the
+    // writer would produce is shown all the same.
     engine::Settings& settings = engine.settings;
-    if (existed && !settings.Protected)
+    if (existed && read && !settings.Protected)
         data::writeSettings(engine);
     else
         data::splitWaypointPath(settings);
