@@ -75,7 +75,7 @@ void makeParentDirectories(const std::string& path) {
         ::mkdir(path.substr(0, slash).c_str(), 0700);
 }
 
-// The six characters mkstemp put after "registry.reg." in the temporary files of the earlier
+// The six random characters put after "registry.reg." in the temporary files of the earlier
 // writer: letters and digits, with at least one upper-case letter or digit and at least one
 // lower-case letter, so that a word such as "backup" or "BACKUP" never matches.
 bool isLegacyTempSuffix(std::string_view suffix) {
@@ -108,7 +108,7 @@ bool startsLikeARegistry(int fd) {
 }
 
 // Removes the temporary files that the earlier registry writer ("<file>." and six characters from
-// mkstemp, without a marker) left beside target when it was killed. Called under the registry's
+// random characters, no marker) left beside target when it was killed. Called under the registry's
 // lock, so no registry writer is at work; since such a name could still be a user's own copy,
 // only regular files of the user, not locked, holding nothing or the start of a registry file go.
 void removeLegacyTemporaries(const std::string& target) {

@@ -189,7 +189,7 @@ TEST_F(RegistryTest, DamagedFileIsReportedOnceAfterTheLockTreatedAsEmptyAndKeptB
 }
 
 TEST_F(RegistryTest, LeftoversOfTheEarlierWriterAreRemovedUnderTheLock) {
-    // The earlier writer's temporary files were "registry.reg." and six mkstemp characters.
+    // The earlier writer's temporary files were "registry.reg." and six random characters.
     writeRegistry("");
     const std::string header = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER]\n";
     const struct {
