@@ -107,7 +107,7 @@ bool startsLikeARegistry(int fd) {
     return header.starts_with(std::string_view(buffer, have));
 }
 
-// Removes the temporary files that the earlier registry writer ("<file>." and six characters from
+// Removes the temporary files that the earlier registry writer ("<file>." and six
 // random characters, no marker) left beside target when it was killed. Called under the registry's
 // lock, so no registry writer is at work; since such a name could still be a user's own copy,
 // only regular files of the user, not locked, holding nothing or the start of a registry file go.
