@@ -10,7 +10,6 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 
 namespace platform {
 
@@ -70,33 +69,61 @@ bool isTempSuffix(std::string_view suffix) {
 }
 
 // Removes the temporary files of earlier writes of name in folder whose writer is gone. A live
-// writer holds a lock on its temporary file until the rename, and a file changed within the last
-// minute is left alone in any case, so two writers never remove each other's file.
+// writer holds a lock on its temporary file until the rename; a file nobody holds locked is a
+// leftover and goes at once. It is unlinked while this side holds its lock, so a writer that had
+// created it but not yet locked it finds it unlinked once it gets the lock, and makes another.
 void removeStaleTemporaries(const std::string& folder, const std::string& name) {
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) return;
     const std::string prefix = name + std::string(kTempFileMarker);
-    const time_t now = ::time(nullptr);
     const int dirFd = ::dirfd(dir);
     while (const dirent* entry = ::readdir(dir)) {
         std::string_view entryName = entry->d_name;
         if (!entryName.starts_with(prefix) || !isTempSuffix(entryName.substr(prefix.size())))
             continue;
-        struct stat info {};
-        if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
-            !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() ||
-            now - info.st_mtime < kStaleTempSeconds)
-            continue;
+        struct stat named {};
+        if (::fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(named.st_mode) || named.st_uid != ::geteuid())
+            continue; // never opens a device or another user's file
         int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) continue;
         struct stat opened {};
-        // Still the file looked at, and no writer holds it.
-        if (::fstat(fd, &opened) == 0 && opened.st_ino == info.st_ino &&
-            opened.st_dev == info.st_dev && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        // Under the lock, the name must still be this file: a writer that finished has renamed it
+        // away, and the name may have been taken by another writer since.
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 &&
+            opened.st_nlink > 0 &&
+            ::fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            named.st_ino == opened.st_ino && named.st_dev == opened.st_dev)
             ::unlinkat(dirFd, entry->d_name, 0);
         ::close(fd);
     }
     ::closedir(dir);
+}
+
+// Creates and locks a temporary file for target. The lock marks it as live for the clean-up of
+// other writers; a file that such a clean-up unlinked before the lock was taken is replaced by a
+// new one. The descriptor, or -1 with errno set.
+int createLockedTemporary(const std::string& target, std::string& temp) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = target + std::string(kTempFileMarker) + "XXXXXX";
+        int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+        if (fd < 0) return -1;
+        int locked = 0;
+        while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+        }
+        if (locked != 0) {
+            int error = errno;
+            ::close(fd);
+            ::unlink(temp.c_str());
+            errno = error;
+            return -1;
+        }
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && info.st_nlink > 0) return fd;
+        ::close(fd); // unlinked by another writer's clean-up: make another
+    }
+    errno = EAGAIN;
+    return -1;
 }
 
 // Writes content over the file at target without a temporary file, for a folder that may not be
@@ -174,16 +201,14 @@ bool replaceFile(const std::string& path, std::string_view content, const Replac
     std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
     removeStaleTemporaries(folder, name);
 
-    std::string temp = target + std::string(kTempFileMarker) + "XXXXXX";
-    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    std::string temp;
+    int fd = createLockedTemporary(target, temp);
     if (fd < 0) {
         int error = errno;
         if (exists && (error == EACCES || error == EPERM))
             return writeInPlace(target, content, options, reason);
         return fail(reason, "cannot create a temporary file beside", target, error);
     }
-    // Held until the rename: a lock tells a concurrent writer's clean-up that this file is live.
-    ::flock(fd, LOCK_EX | LOCK_NB);
     mode_t mode = options.mode ? *options.mode
                   : exists     ? (old.st_mode & 07777)
                                : (options.newFileMode & ~currentUmask() & 0777);

@@ -18,9 +18,10 @@
 //   written over the old one, the file cut to the new length and flushed. A crash during that
 //   write can leave a mix of old and new content; it is the only way to save at all there.
 // - Temporary files of this routine left beside the target by a writer that was killed are
-//   removed on the next write: regular files of the current user, named exactly like ours, last
-//   changed over a minute ago and not locked (a live writer holds a lock on its temporary file
-//   until it has been renamed).
+//   removed on the next write: regular files of the current user, named exactly like ours and not
+//   locked. A live writer locks its temporary file right after creating it and holds the lock
+//   until the rename; should a clean-up remove the file before the lock is taken, the writer sees
+//   it unlinked and makes a new one.
 
 #include <optional>
 #include <string>
@@ -31,9 +32,6 @@ namespace platform {
 
 // Marks the temporary files of replaceFile: "<name>.cvtmp-" and six letters or digits.
 inline constexpr std::string_view kTempFileMarker = ".cvtmp-";
-
-// A temporary file older than this (by its last change) whose writer has gone is stale.
-inline constexpr int kStaleTempSeconds = 60;
 
 struct ReplaceOptions {
     // Permissions of the written file. Unset: those of the file replaced, or newFileMode less the

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -72,6 +73,69 @@ void makeParentDirectories(const std::string& path) {
     for (size_t slash = path.find('/', 1); slash != std::string::npos;
          slash = path.find('/', slash + 1))
         ::mkdir(path.substr(0, slash).c_str(), 0700);
+}
+
+// The six random characters put after "registry.reg." in the temporary files of the earlier
+// writer: letters and digits, with at least one upper-case letter or digit and at least one
+// lower-case letter, so that a word such as "backup" or "BACKUP" never matches.
+bool isLegacyTempSuffix(std::string_view suffix) {
+    if (suffix.size() != 6) return false;
+    bool lower = false, upperOrDigit = false;
+    for (char c : suffix) {
+        if (c >= 'a' && c <= 'z')
+            lower = true;
+        else if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
+            upperOrDigit = true;
+        else
+            return false;
+    }
+    return lower && upperOrDigit;
+}
+
+// Whether the open file is empty or starts with as much of the registry header as it holds.
+bool startsLikeARegistry(int fd) {
+    const std::string_view header = RegistryFile::kHeader;
+    char buffer[64];
+    size_t have = 0;
+    while (have < header.size()) {
+        ssize_t n = ::pread(fd, buffer + have, header.size() - have, off_t(have));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) break;
+        have += size_t(n);
+    }
+    return header.starts_with(std::string_view(buffer, have));
+}
+
+// Removes the temporary files that the earlier registry writer ("<file>." and six
+// random characters, no marker) left beside target when it was killed. Called under the registry's
+// lock, so no registry writer is at work; since such a name could still be a user's own copy,
+// only regular files of the user, not locked, holding nothing or the start of a registry file go.
+void removeLegacyTemporaries(const std::string& target) {
+    size_t slash = target.rfind('/');
+    std::string folder = slash == std::string::npos ? "."
+                         : slash == 0               ? "/"
+                                                    : target.substr(0, slash);
+    std::string prefix = (slash == std::string::npos ? target : target.substr(slash + 1)) + ".";
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return;
+    const int dirFd = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        std::string_view name = entry->d_name;
+        if (!name.starts_with(prefix) || !isLegacyTempSuffix(name.substr(prefix.size()))) continue;
+        struct stat named {};
+        if (::fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(named.st_mode) || named.st_uid != ::geteuid())
+            continue;
+        FileDescriptor fd(
+            ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat opened {};
+        if (fd.get() >= 0 && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 &&
+            ::fstat(fd.get(), &opened) == 0 && opened.st_ino == named.st_ino &&
+            opened.st_dev == named.st_dev && startsLikeARegistry(fd.get()))
+            ::unlinkat(dirFd, entry->d_name, 0);
+    }
+    ::closedir(dir);
 }
 
 } // namespace
@@ -243,6 +307,7 @@ template <typename Change> bool Registry::modify(Change&& change) {
         while ((locked = ::flock(lock.get(), LOCK_EX)) != 0 && errno == EINTR) {
         }
         if (locked != 0) return fail(errnoText("cannot lock", lockPath));
+        removeLegacyTemporaries(*target);
         // Read again under the lock: another process may have changed the file since.
         auto contents = load();
         if (!contents) return false;

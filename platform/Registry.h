@@ -14,6 +14,9 @@
 // value names compare without regard to case and keep the case they were created with. The empty
 // value name is the key's default value ("@" in the file).
 //
+// Temporary files that the earlier writer ("<file>." and six random characters) left beside the
+// file when it was killed are removed under the lock; see removeLegacyTemporaries.
+//
 // A file that cannot be read as a registry file, or is larger than 16 MiB, is reported once through
 // the prompter and treated as empty. It is never overwritten: the first change renames it to
 // "<file>.damaged-<time>" and writes a new file beside it.

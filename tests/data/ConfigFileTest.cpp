@@ -32,15 +32,16 @@ using testsupport::writeFile;
 
 const std::string kHome = "/home/tester/";
 
+// The program's datum table, loaded once: the engine's reader uses it too.
 const geodesy::DatumTable& datums() {
-    static geodesy::DatumTable* table = [] {
-        auto* t = new geodesy::DatumTable;
+    static bool loaded = [] {
         std::string dir = testsupport::sourcePath("share/");
-        t->loadEllipsoids(dir.c_str());
-        t->loadDatums(dir.c_str());
-        return t;
+        geodesy::datumTable().loadEllipsoids(dir.c_str());
+        geodesy::datumTable().loadDatums(dir.c_str());
+        return geodesy::datumTable().datumsLoaded();
     }();
-    return *table;
+    EXPECT_TRUE(loaded);
+    return geodesy::datumTable();
 }
 
 // While it lives, the superuser's permission override is off for this thread, so folder and file
@@ -164,10 +165,6 @@ TEST_F(ConfigTest, EachKeyReadsItsValueAndFallsBackWhenItCannot) {
             EXPECT_EQ(valueOf(out, key), line.substr(key.size() + 1)) << c.lines.substr(0, 80);
         }
     }
-    roundTrip(wedge40);
-    EXPECT_EQ(settings.KEYWEDGE.hasDataItem, 1);
-    roundTrip("KEYWEDGE=3, 44 13 9 \n");
-    EXPECT_EQ(settings.KEYWEDGE.hasDataItem, 0);
     EXPECT_TRUE(prompter.messages().empty());
 }
 
@@ -176,16 +173,6 @@ TEST_F(ConfigTest, UnknownOrOverlongDatumFallsBackToWgs84WithAMessage) {
     EXPECT_EQ(valueOf(roundTrip("Datum=NAS-C" + std::string(30, ' ') + "\n"), "Datum"), "WGE");
     EXPECT_EQ(prompter.messages(),
               std::vector<std::string>(2, std::string(data::kMsgDatumNotDefined)));
-}
-
-TEST_F(ConfigTest, WriterSplitsTheWaypointPathInTheSettingsThemselves) {
-    std::strcpy(settings.WaypointPath, "/srv/points/today.wpt");
-    data::splitWaypointPath(settings);
-    EXPECT_STREQ(settings.WaypointPath, "/srv/points/");
-    EXPECT_STREQ(settings.WaypointFilename, "today.wpt");
-    std::strcpy(settings.WaypointPath, "/srv/other/next.wpt");
-    data::splitWaypointPath(settings); // a file name is already set: nothing moves
-    EXPECT_STREQ(settings.WaypointPath, "/srv/other/next.wpt");
 }
 
 TEST_F(ConfigTest, WithTheKeyLibraryAHotKeyClashMovesBothWedgeKeys) {
@@ -215,14 +202,11 @@ TEST_F(ConfigTest, MalformedLinesNeverStopTheReader) {
     EXPECT_EQ(valueOf(out, "Datum"), "WGE");
     EXPECT_EQ(valueOf(out, "GPSPort"), "COM6:");
     EXPECT_TRUE(prompter.messages().empty());
-}
 
-TEST_F(ConfigTest, EmptyAndHeaderOnlyTextsLeaveTheDefaults) {
-    Settings defaults;
-    data::applySettingsText("", settings, datums(), prompter);
-    data::applySettingsText("[Corvane]", settings, datums(), prompter);
-    data::applySettingsText("GPSPort=COM9:\n", settings, datums(), prompter); // header line only
-    EXPECT_EQ(data::renderSettings(settings), data::renderSettings(defaults));
+    Settings untouched; // nothing, or lines before the header, change nothing
+    data::applySettingsText("", untouched, datums(), prompter);
+    data::applySettingsText("GPSPort=COM9:\n[Corvane]", untouched, datums(), prompter);
+    EXPECT_EQ(data::renderSettings(untouched), data::renderSettings(Settings{}));
 }
 
 TEST_F(ConfigTest, WrittenFileReadsBackUnchanged) {
@@ -240,9 +224,7 @@ class ConfigFileTest : public ConfigTest {
 protected:
     void SetUp() override {
         setDirectory(dir.path());
-        std::string share = testsupport::sourcePath("share/");
-        geodesy::datumTable().loadEllipsoids(share.c_str());
-        geodesy::datumTable().loadDatums(share.c_str());
+        datums();
     }
     void setDirectory(const std::string& path) {
         std::strcpy(engine.applicationDirectory, path.c_str());
@@ -254,19 +236,17 @@ protected:
     engine::GpsEngine engine{clock, prompter};
 };
 
-TEST_F(ConfigFileTest, MissingFileBecomesTheDefaultFile) {
+TEST_F(ConfigFileTest, MissingFileBecomesTheDefaultFileAndACrLfFileIsRead) {
     EXPECT_FALSE(data::readSettings(engine));
     EXPECT_EQ(readFile(iniPath()), configtexts::defaultFile(kHome));
     EXPECT_EQ(prompter.messages(), std::vector<std::string>{std::string(data::kMsgConfigNotFound)});
-}
 
-TEST_F(ConfigFileTest, ReadsCrLfFileAndCreatesTheExchangeFolder) {
     std::string exchange = dir.file("exchange");
     writeFile(iniPath(), "[Corvane]\r\nGPSPort=COM5:\r\nDataExchangePath=" + exchange + "\r\n");
     EXPECT_TRUE(data::readSettings(engine));
     EXPECT_EQ(std::u16string(engine.settings.GPSPort), u"COM5:");
     EXPECT_EQ(std::string(engine.settings.DataExchangePath), exchange + "/");
-    EXPECT_TRUE(std::filesystem::is_directory(exchange));
+    EXPECT_TRUE(std::filesystem::is_directory(exchange)) << "the exchange folder is made";
 }
 
 TEST_F(ConfigFileTest, ProtectedFileIsNeverWritten) {
@@ -355,15 +335,25 @@ TEST_F(ConfigFileTest, HugeOrEndlessFilesAreRefusedAndLeaveTheSettingsAlone) {
     EXPECT_TRUE(prompter.messages().empty());
 }
 
-TEST_F(ConfigFileTest, ExistingFolderWithADotIsNoFileName) {
+TEST_F(ConfigFileTest, AWaypointFileNameIsSplitOffButNotAnExistingFolderWithADot) {
     std::string folder = dir.file("v1.2");
     std::filesystem::create_directory(folder);
     std::string out = roundTrip("WaypointPath=" + folder + "\n");
     EXPECT_EQ(valueOf(out, "WaypointPath"), folder + "/");
     EXPECT_EQ(valueOf(out, "WaypointFilename"), "");
-    std::strcpy(settings.WaypointPath, folder.c_str()); // the writer's split alike
-    data::splitWaypointPath(settings);
-    EXPECT_EQ(std::string(settings.WaypointPath), folder);
+    // The writer splits the settings themselves alike; a file name already set moves nothing.
+    const struct {
+        std::string path, fileName, splitPath, splitName;
+    } cases[] = {{"/srv/points/today.wpt", "", "/srv/points/", "today.wpt"},
+                 {folder, "", folder, ""},
+                 {"/srv/other/next.wpt", "a.wpt", "/srv/other/next.wpt", "a.wpt"}};
+    for (const auto& c : cases) {
+        std::strcpy(settings.WaypointPath, c.path.c_str());
+        std::strcpy(settings.WaypointFilename, c.fileName.c_str());
+        data::splitWaypointPath(settings);
+        EXPECT_EQ(std::string(settings.WaypointPath), c.splitPath);
+        EXPECT_EQ(std::string(settings.WaypointFilename), c.splitName);
+    }
 }
 
 class ApplicationDirectoryTest : public ConfigFileTest {
@@ -377,21 +367,19 @@ protected:
     testsupport::TempDir app;
 };
 
-TEST_F(ApplicationDirectoryTest, EachFailureHasItsOwnMessage) {
+TEST_F(ApplicationDirectoryTest, EachFailureHasItsOwnMessageAndStartupUsesTheNamedRegistry) {
     EXPECT_FALSE(data::readApplicationDirectory(engine, registry)); // no key at all
     writeRegistry("");
-    EXPECT_FALSE(data::readApplicationDirectory(engine, registry)); // key without rpath
-    writeRegistry("\"rpath\"=\"" + app.path() + "\"\n");
+    EXPECT_FALSE(data::readApplicationDirectory(engine, registry));   // key without rpath
+    std::string appDir = app.path().substr(0, app.path().size() - 1); // a '/' is added
+    writeRegistry("\"rpath\"=\"" + appDir + "\"\n");
     EXPECT_FALSE(data::readApplicationDirectory(engine, registry)); // no program: silent
     EXPECT_EQ(prompter.messages(),
               (std::vector<std::string>{std::string(data::kMsgRegistryKey),
                                         std::string(data::kMsgRegistryValue)}));
     EXPECT_EQ(std::string(engine.applicationDirectory), dir.path());
-}
 
-TEST_F(ApplicationDirectoryTest, StartupServicesUseTheRegistryNamedByTheEnvironment) {
-    std::string appDir = app.path().substr(0, app.path().size() - 1); // a '/' is added
-    writeRegistry("\"rpath\"=\"" + appDir + "\"\n");
+    prompter.clear();
     writeFile(app.file("corvane"), "");
     writeFile(app.file("cv.ini"), "[Corvane]\nMarkKey=194\nKWDGKey=194\n");
     configtexts::ScopedEnv registryFile("CORVANE_REGISTRY", registry.c_str());
