@@ -223,7 +223,7 @@ TEST(FixStatusEngine, EngineFormsReadStateLinkAndClock) {
     platform::ManualClock clock(50000);
     platform::RecordingPrompter prompter;
     GpsEngine engine(clock, prompter);
-    engine.portOpen = engine.dataSeen = 1;
+    engine.link.portOpen = engine.link.dataSeen = 1;
     engine.state.position.quality = 2;
     engine.state.position.ggaTick = 50000;
     engine.state.dop.fixMode = 3;

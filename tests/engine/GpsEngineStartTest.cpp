@@ -66,7 +66,7 @@ TEST_F(EngineStart, RunsEveryStepInOrderAndSucceeds) {
     engine.setStartupServices(&services);
 
     engine.state.position.latitude = 1.0;
-    engine.commOk = 0;
+    engine.link.commOk = 0;
     ASSERT_TRUE(engine.start());
     EXPECT_TRUE(prompter.entries().empty());
     EXPECT_EQ(services.calls, "dir;settings;");
@@ -81,9 +81,9 @@ TEST_F(EngineStart, RunsEveryStepInOrderAndSucceeds) {
     EXPECT_FLOAT_EQ(s.position.diffAge, -1.0f);
     EXPECT_EQ(s.position.latitude, 0.0);
     EXPECT_EQ(s.dop.fixMode, 1);
-    EXPECT_EQ(engine.commOk, 1);
+    EXPECT_EQ(engine.link.commOk, 1);
     EXPECT_EQ(engine.btStackUp, 1);
-    EXPECT_EQ(engine.staleTimeoutMs, 3000u);
+    EXPECT_EQ(engine.link.staleTimeoutMs, 3000u);
     EXPECT_EQ(engine.lastDataTick, clock.tickCount());
     EXPECT_EQ(std::u16string(engine.portName), u"COM5:") << "the port the configuration names";
     EXPECT_TRUE(engine.refresh());

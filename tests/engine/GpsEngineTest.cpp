@@ -12,7 +12,7 @@ using GpsEngineState = NmeaFixture;
 TEST_F(GpsEngineState, ReceiveBytesNotesTheArrival) {
     clock.advance(42);
     feed("x");
-    EXPECT_EQ(engine.dataSeen, 1);
+    EXPECT_EQ(engine.link.dataSeen, 1);
     EXPECT_EQ(engine.lastDataTick, clock.tickCount());
 }
 

@@ -211,47 +211,34 @@ TEST(MagneticModelFile, MalformedFilesAreReadSafely) {
 TEST(HeadingCorrection, EachHeadingReference) {
     MagneticModel model;
     ASSERT_TRUE(load(model, shareDirectory()));
-    platform::RecordingPrompter prompter;
-    HeadingInputs in;
-    in.heading = 'A';
-    in.magVar = 3.5f;
-    in.magVarDir = 'W';
-    EXPECT_DOUBLE_EQ(model.headingCorrection(in, prompter), 3.5);
-    in.magVarDir = 'E';
-    EXPECT_DOUBLE_EQ(model.headingCorrection(in, prompter), -3.5);
-    in.magVarDir = 0;
-    EXPECT_DOUBLE_EQ(model.headingCorrection(in, prompter), 3.5);
-
-    in.heading = 'M';
-    in.userDeclination = 12.3f;
-    EXPECT_NEAR(model.headingCorrection(in, prompter), -12.3, 1e-6);
-
-    in.heading = 'T';
-    EXPECT_EQ(model.headingCorrection(in, prompter), 0.0);
-    in.heading = 'x';
-    EXPECT_EQ(model.headingCorrection(in, prompter), 0.0);
-
-    in.heading = 'W';
-    in.decimalYear = 2025.0f;
-    in.latitude = 80;
-    in.longitude = 0;
-    in.altitude = 100000.0; // metres: 100 km
-    EXPECT_NEAR(model.headingCorrection(in, prompter), -0.85, 0.01);
-    EXPECT_TRUE(prompter.messages().empty());
-}
-
-TEST(HeadingCorrection, RefusedModelShowsItsMessageAndGivesZero) {
-    MagneticModel model;
-    ASSERT_TRUE(load(model, shareDirectory()));
-    platform::RecordingPrompter prompter;
-    HeadingInputs in;
-    in.heading = 'W';
-    in.decimalYear = 2024.9f;
-    EXPECT_EQ(model.headingCorrection(in, prompter), 0.0);
-    ASSERT_EQ(prompter.messages().size(), 1u);
-    EXPECT_EQ(prompter.messages()[0],
-              "WMM.COF File outdated for WMM2K Calculations or incorrect system time. Please "
-              "update the file or set time.");
+    struct Case {
+        char heading;
+        float magVar;
+        char magVarDir;
+        float userDeclination;
+        float year;
+        double expected; // to 0.01 degree
+        bool refused;
+    };
+    const Case cases[] = {
+        {'A', 3.5f, 'W', 0, 0, 3.5, false},     {'A', 3.5f, 'E', 0, 0, -3.5, false},
+        {'A', 3.5f, 0, 0, 0, 3.5, false},       {'M', 0, 0, 12.3f, 0, -12.3, false},
+        {'T', 3.5f, 'E', 12.3f, 0, 0.0, false}, {'x', 3.5f, 'E', 12.3f, 0, 0.0, false},
+        {'W', 0, 0, 0, 2025.0f, -0.85, false},  {'W', 0, 0, 0, 2024.9f, 0.0, true},
+    };
+    for (const Case& c : cases) {
+        HeadingInputs in;
+        in.heading = c.heading;
+        in.magVar = c.magVar;
+        in.magVarDir = c.magVarDir;
+        in.userDeclination = c.userDeclination;
+        in.decimalYear = c.year;
+        in.latitude = 80;
+        in.altitude = 100000.0; // metres: 100 km
+        geodesy::HeadingCorrection r = model.headingCorrection(in);
+        EXPECT_NEAR(r.degrees, c.expected, 0.01) << c.heading << " " << c.magVarDir;
+        EXPECT_EQ(r.modelRefused, c.refused) << c.heading << " " << c.year;
+    }
 }
 
 } // namespace

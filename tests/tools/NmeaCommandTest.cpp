@@ -77,9 +77,9 @@ TEST(NmeaCommand, IniAddsStatusEheAndTheMaskVerdictOfThatFile) {
     auto r = testsupport::runCvtool("nmea --ini '" + dir.file("cv.ini") + "' -", input);
     ASSERT_EQ(r.status, 0) << r.err;
 
-    // GGA alone: a 2D GPS fix (no GSA yet), PDOP 0 within the limit.
-    EXPECT_NE(outputLine(r.out, 0).find(",\"statusText\":\"2D GPS\",\"ehe\":0,\"masked\":false,"
-                                        "\"maskCode\":0,\"maskText\":\"\"}"),
+    // GGA alone: a 2D GPS fix (no GSA yet); the PDOP mask cannot judge PDOP 0 and fails it.
+    EXPECT_NE(outputLine(r.out, 0).find(",\"statusText\":\"2D GPS\",\"ehe\":0,\"masked\":true,"
+                                        "\"maskCode\":2,\"maskText\":\"PDOP high\"}"),
               std::string::npos)
         << outputLine(r.out, 0);
     // GSA: 3D with PDOP 3.5 above the file's 2.0; EHE = 1.2 x 5.3 x 2.

@@ -303,8 +303,8 @@ bool applyIni(const char* path, engine::GpsEngine& engine) {
     data::ConfigReadOptions options;
     options.createDataExchangeDirectory = false;
     data::applySettingsText(text, engine.settings, datums, engine.prompter(), options);
-    engine.portOpen = 1;
-    engine.commOk = 1;
+    engine.link.portOpen = 1;
+    engine.link.commOk = 1;
     return true;
 }
 
