@@ -21,9 +21,7 @@ TEST_F(DgpsDecode, GgaExampleSentence) {
     EXPECT_EQ(p.geoidUnit, 'M');
     EXPECT_FLOAT_EQ(p.diffAge, -1.0f);
     EXPECT_EQ(std::u16string(p.fixText), u"x_GPS");
-    EXPECT_EQ(p.utcHour, 12);
-    EXPECT_EQ(p.utcMinute, 35);
-    EXPECT_EQ(p.utcSecond, 19);
+    EXPECT_EQ(p.utcHour * 10000 + p.utcMinute * 100 + p.utcSecond, 123519);
     EXPECT_EQ(p.ggaTick, clock.tickCount());
 }
 
@@ -31,14 +29,14 @@ TEST_F(DgpsDecode, GgaHemispheresQualityAndShortFields) {
     send("GPGGA,0935,3352.,S,15112.5000,W,2,05,1.5,10.0,M,,,3.5,0100");
     const auto& p = refreshed().position;
     EXPECT_EQ(p.latitude, 0.0); // five characters only
-    EXPECT_NEAR(p.longitude, -(151 + 12.5 / 60), 1e-12);
+    EXPECT_NEAR(p.longitude, -151.208333333333, 1e-12);
     EXPECT_EQ(p.utcHour, 0);
     EXPECT_EQ(std::u16string(p.fixText), u"DGPS");
     EXPECT_EQ(p.geoidUnit, 0);
     EXPECT_FLOAT_EQ(p.diffAge, 3.5f);
 
     send("GPGGA,093600,3352.1200,S,15112.5000,E,,05,1.5,10.0,M,,,,");
-    EXPECT_NEAR(refreshed().position.latitude, -(33 + 52.12 / 60), 1e-12);
+    EXPECT_NEAR(refreshed().position.latitude, -33.868666666667, 1e-12);
     EXPECT_EQ(engine.state.position.quality, 2) << "an empty quality field keeps the last one";
     send("GPGGA,093601,3352.1200,S,15112.5000,E,7,05,1.5,10.0,M,,,,");
     EXPECT_EQ(refreshed().position.quality, 0);
@@ -60,7 +58,7 @@ TEST_F(DgpsDecode, VtgDerivesVariationWithinHalfCircle) {
     send("GPVTG,054.7,T,034.4,M,005.5,N,010.2,K");
     const auto& s = refreshed();
     EXPECT_FLOAT_EQ(s.motion.trackTrue, 54.7f);
-    EXPECT_FLOAT_EQ(s.motion.speed, static_cast<float>(5.5 * 1.150779));
+    EXPECT_FLOAT_EQ(s.motion.speed, 6.3292845f);
     EXPECT_EQ(s.motion.speedUnit, 'N');
     EXPECT_EQ(s.magVar.magVarDir, 'E');
     EXPECT_NEAR(s.magVar.magVar, 20.3f, 1e-4);
@@ -78,24 +76,20 @@ TEST_F(DgpsDecode, VtgDerivesVariationWithinHalfCircle) {
     EXPECT_EQ(engine.state.magVar.magVar, 0.0f);
 }
 
-TEST_F(DgpsDecode, RmcOnlyWhenValid) {
+TEST_F(DgpsDecode, RmcOnlyWhenValidAndItsVariationFields) {
     send("GPRMC,123519,V,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W,N");
-    const auto& s = refreshed();
-    EXPECT_EQ(s.motion.motionTick, 0u);
-    EXPECT_EQ(s.motion.speed, 0.0f);
-    EXPECT_EQ(s.magVar.magVar, 0.0f);
+    EXPECT_EQ(refreshed().motion.motionTick, 0u);
+    EXPECT_EQ(engine.state.magVar.magVar, 0.0f);
 
     send("GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W,A");
-    refreshed();
-    EXPECT_FLOAT_EQ(engine.state.motion.speed, static_cast<float>(22.4 * 1.150779));
+    EXPECT_FLOAT_EQ(refreshed().motion.speed, 25.77745f);
     EXPECT_FLOAT_EQ(engine.state.motion.trackTrue, 84.4f);
     EXPECT_EQ(engine.state.magVar.magVarDir, 'W');
     EXPECT_FLOAT_EQ(engine.state.magVar.magVar, 3.1f);
     EXPECT_EQ(engine.state.motion.motionTick, clock.tickCount());
-}
 
-TEST_F(DgpsDecode, RmcVariationFields) {
     // NMEA 2.0 ends the sentence with the variation's direction.
+    clock.advance(1000);
     send("GPRMC,113258,A,3238.9148,N,10822.4466,W,005.3,247.1,181022,009.3,E");
     EXPECT_EQ(refreshed().magVar.magVarDir, 'E');
     EXPECT_FLOAT_EQ(engine.state.magVar.magVar, 9.3f);
@@ -120,7 +114,7 @@ TEST_F(DgpsDecode, RmcVariationFields) {
     EXPECT_EQ(refreshed().magVar.magVarDir, 0);
     EXPECT_FLOAT_EQ(engine.state.magVar.magVar, 9.3f);
     EXPECT_EQ(engine.state.motion.motionTick, stamped);
-    EXPECT_FLOAT_EQ(engine.state.motion.speed, static_cast<float>(6.0 * 1.150779));
+    EXPECT_FLOAT_EQ(engine.state.motion.speed, 6.904674f);
 }
 
 // A cycle reporting PRNs 4, 7 and 122 (SBAS), then a GSA listing 4, 9 and 122.
@@ -133,13 +127,12 @@ TEST_F(DgpsDecode, GsaMarksOnlySatellitesInView) {
     EXPECT_EQ(s.dop.satellitesInView, 3);
     EXPECT_EQ(s.dop.gsaSelection, 'A');
     EXPECT_EQ(s.dop.fixMode, 3);
-    EXPECT_EQ(s.dop.usedSlots[0], 4);
-    EXPECT_EQ(s.dop.usedSlots[1], 33);
-    EXPECT_EQ(s.dop.usedSlots[2], 0);
+    const uint16_t used[] = {4, 33, 0};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(s.dop.usedSlots[i], used[i]) << i;
     EXPECT_EQ(s.satellites[4].used, 1);
     EXPECT_EQ(s.satellites[7].used, 0);
-    EXPECT_EQ(s.satellites[9].used, 0);
-    EXPECT_EQ(s.satellites[9].prn, 0);
+    EXPECT_EQ(s.satellites[9].used + s.satellites[9].prn, 0);
     EXPECT_EQ(s.satellites[33].prn, 33);
     EXPECT_EQ(s.satellites[33].used, 1);
     EXPECT_EQ(dgps::sbasPrn(33), 122);
@@ -156,32 +149,25 @@ TEST_F(DgpsDecode, GsaMarksOnlySatellitesInView) {
     EXPECT_EQ(engine.state.satellites[4].used, 0);
 }
 
-TEST_F(DgpsDecode, FiveSbasSatellitesFillFourSlots) {
-    send("GPGSV,2,1,05,122,20,250,33,134,21,251,34,135,22,252,35,138,23,253,36");
-    send("GPGSV,2,2,05,35,24,254,37,99,25,255,38");
-    const auto& s = refreshed();
-    const int expected[] = {122, 134, 135, 138};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(s.satellites[33 + i].prn, 33 + i);
-        EXPECT_EQ(s.satellites[33 + i].snr, 33 + i);
-        EXPECT_EQ(dgps::sbasPrn(33 + i), expected[i]);
-    }
-    for (int slot = 37; slot < engine::kSatelliteSlots; ++slot)
-        EXPECT_EQ(s.satellites[slot].prn, 0);
-}
-
-TEST_F(DgpsDecode, GsaStopsWhereTheSentenceEndsEarly) {
-    send("GPGSV,1,1,01,04,45,120,40");
+TEST_F(DgpsDecode, GsaStopsAtAShortSentenceOrAnOverlongPrnField) {
+    send("GPGSV,1,1,03,04,45,120,40,07,30,200,35,09,10,020,30");
     send("GPGSA,A,1,,,,,,,,,,,,,9.9,9.9,9.9");
     const uint32_t stamped = clock.tickCount();
     clock.advance(1000);
     send("GPGSA,A,3,04,,,,,,,,,,,,2.1");
+    EXPECT_EQ(refreshed().satellites[4].used, 1);
+    EXPECT_EQ(engine.state.dop.usedSlots[0], 4);
+    EXPECT_EQ(engine.state.dop.fixMode, 3);
+    EXPECT_FLOAT_EQ(engine.state.dop.pdop, 9.9f) << "PDOP is taken only from a field ending ','";
+    EXPECT_EQ(engine.state.dop.gsaTick, stamped);
+
+    // The cut field is not read as PRN 4, and nothing after it is decoded.
+    send("GPGSA,A,3,09,04" + std::string(58, 'x') + ",07,,,,,,,,,,2.5,1.5,1.9");
     const auto& s = refreshed();
-    EXPECT_EQ(s.satellites[4].used, 1);
-    EXPECT_EQ(s.dop.usedSlots[0], 4);
-    EXPECT_EQ(s.dop.fixMode, 3);
-    EXPECT_FLOAT_EQ(s.dop.pdop, 9.9f) << "PDOP is taken only from a field that ends with ','";
-    EXPECT_EQ(s.dop.gsaTick, stamped);
+    EXPECT_EQ(s.dop.usedSlots[0], 9);
+    EXPECT_EQ(s.dop.usedSlots[1], 0);
+    EXPECT_EQ(s.satellites[4].used + s.satellites[7].used, 0);
+    EXPECT_FLOAT_EQ(s.dop.pdop, 9.9f);
 }
 
 TEST_F(DgpsDecode, GsaMapsSbasPrnsToTheirSlots) {
@@ -198,6 +184,32 @@ TEST_F(DgpsDecode, GsaMapsSbasPrnsToTheirSlots) {
     EXPECT_EQ(engine.state.satellites[34].used, 1);
 }
 
+// Each cycle fills the SBAS slots from 33 again; a clean-up drops the PRNs no longer reported.
+TEST_F(DgpsDecode, SbasSlotsAcrossCycles) {
+    auto expectSbas = [this](const int(&prns)[4], const int(&snrs)[4]) {
+        const auto& s = refreshed();
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(dgps::sbasPrn(33 + i), prns[i]) << "slot " << 33 + i;
+            EXPECT_EQ(s.satellites[33 + i].prn, prns[i] != 0 ? 33 + i : 0) << "slot " << 33 + i;
+            EXPECT_EQ(s.satellites[33 + i].snr, snrs[i]) << "slot " << 33 + i;
+        }
+        for (int slot = 37; slot < engine::kSatelliteSlots; ++slot)
+            EXPECT_EQ(s.satellites[slot].prn, 0);
+    };
+    // Five SBAS satellites (35 is one) fill the four slots; 99 is none.
+    send("GPGSV,2,1,05,122,20,250,33,134,21,251,34,135,22,252,35,138,23,253,36");
+    send("GPGSV,2,2,05,35,24,254,37,99,25,255,38");
+    expectSbas({122, 134, 135, 138}, {33, 34, 35, 36});
+
+    clock.advance(1000); // before the next clean-up: the other slots stay
+    send("GPGSV,1,1,02,122,30,250,43,134,31,251,44");
+    expectSbas({122, 134, 135, 138}, {43, 44, 35, 36});
+
+    clock.advance(5001);
+    send("GPGSV,1,1,01,135,40,252,45");
+    expectSbas({135, 0, 0, 0}, {45, 0, 0, 0});
+}
+
 // Satellites that left the view are dropped at most every 5 s, and never while in use.
 TEST_F(DgpsDecode, CycleCleanUpWaitsFiveSecondsAndKeepsUsedSatellites) {
     send("GPGSV,1,1,03,04,45,120,40,07,30,200,35,09,10,020,30");
@@ -210,25 +222,18 @@ TEST_F(DgpsDecode, CycleCleanUpWaitsFiveSecondsAndKeepsUsedSatellites) {
     clock.advance(1);
     send("GPGSV,1,1,01,04,45,122,42");
     const auto& s = refreshed();
+    EXPECT_EQ(s.satellites[4].azimuth, 122);
     EXPECT_EQ(s.satellites[9].prn, 0);
+    EXPECT_EQ(s.satellites[9].lastSeenTick, clock.tickCount());
     EXPECT_EQ(s.satellites[7].prn, 7);
     EXPECT_EQ(s.satellites[7].inView, 1);
     EXPECT_EQ(s.satellites[7].used, 1);
-}
-
-TEST_F(DgpsDecode, CycleEndEmptiesSatellitesThatLeftTheView) {
-    send("GPGSV,1,1,02,04,45,120,40,07,30,200,35");
-    clock.advance(6000);
-    send("GPGSV,1,1,01,04,45,121,41");
-    const auto& s = refreshed();
-    EXPECT_EQ(s.satellites[4].azimuth, 121);
-    EXPECT_EQ(s.satellites[7].prn, 0);
-    EXPECT_EQ(s.satellites[7].lastSeenTick, clock.tickCount());
 
     clock.advance(6000);
+    send("GPGSA,A,3,,,,,,,,,,,,,2.1,1.2,1.7");
     send("GPGSV,1,1,00"); // nothing in view any more
     EXPECT_EQ(refreshed().dop.satellitesInView, 0);
-    EXPECT_EQ(engine.state.satellites[4].prn, 0);
+    EXPECT_EQ(engine.state.satellites[4].prn + engine.state.satellites[7].prn, 0);
 }
 
 } // namespace

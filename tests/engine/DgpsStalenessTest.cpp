@@ -8,7 +8,7 @@ namespace {
 using DgpsStaleness = NmeaFixture;
 
 TEST_F(DgpsStaleness, PositionClearsOnTheSecondDrainPastItsAge) {
-    feed(nmea(kExampleGga));
+    send("GPGGA,123519,4807.038,N,01131.000,E,2,08,0.9,545.4,M,46.9,M,3.5,0100");
     const uint32_t ggaTick = clock.tickCount();
     clock.advance(2500);
     drain();
@@ -25,6 +25,7 @@ TEST_F(DgpsStaleness, PositionClearsOnTheSecondDrainPastItsAge) {
     EXPECT_EQ(p.satellitesUsed, 0);
     EXPECT_EQ(p.quality, 0);
     EXPECT_FLOAT_EQ(p.hdop, -1.0f);
+    EXPECT_FLOAT_EQ(p.diffAge, -1.0f);
     EXPECT_EQ(std::u16string(p.fixText), u"No Fix");
     EXPECT_EQ(p.ggaTick, ggaTick);
     EXPECT_EQ(p.altitudeUnit, 'M');
@@ -45,7 +46,7 @@ TEST_F(DgpsStaleness, FreshSentenceRestartsTheTwoStages) {
 }
 
 TEST_F(DgpsStaleness, DopAndSatellitesAgeAfterEightSeconds) {
-    send("GPGSV,1,1,01,04,45,120,40");
+    send("GPGSV,1,1,02,04,45,120,40,122,20,250,33");
     send("GPGSA,M,3,04,,,,,,,,,,,,2.1,1.2,1.7");
     const uint32_t seen = clock.tickCount();
     clock.advance(8000);
@@ -57,15 +58,17 @@ TEST_F(DgpsStaleness, DopAndSatellitesAgeAfterEightSeconds) {
     drain();
     const auto& s = refreshed();
     EXPECT_EQ(s.dop.fixMode, 0);
+    EXPECT_EQ(s.dop.satellitesInView, 0);
     EXPECT_EQ(s.dop.usedSlots[0], 0);
     EXPECT_FLOAT_EQ(s.dop.pdop, -1.0f);
     EXPECT_FLOAT_EQ(s.dop.vdop, -1.0f);
     EXPECT_EQ(s.dop.gsaSelection, 'M');
     EXPECT_EQ(s.dop.gsaTick, seen);
-    EXPECT_EQ(s.satellites[4].prn, 0);
-    EXPECT_EQ(s.satellites[4].inView, 0);
-    EXPECT_EQ(s.satellites[4].used, 0);
-    EXPECT_EQ(s.satellites[4].lastSeenTick, seen);
+    for (int slot : {4, 33}) {
+        EXPECT_EQ(s.satellites[slot].prn + s.satellites[slot].inView + s.satellites[slot].used, 0);
+        EXPECT_EQ(s.satellites[slot].lastSeenTick, seen);
+    }
+    EXPECT_EQ(dgps::sbasPrn(33), 0);
 }
 
 } // namespace

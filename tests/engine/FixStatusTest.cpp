@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "engine/GpsEngine.h"
@@ -13,12 +14,12 @@ namespace engine {
 namespace {
 
 constexpr uint32_t kNow = 100000;
+constexpr float kNan = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInf = std::numeric_limits<float>::infinity();
 
 LinkFlags liveLink() {
     LinkFlags link;
-    link.portOpen = 1;
-    link.commOk = 1;
-    link.dataSeen = 1;
+    link.portOpen = link.commOk = link.dataSeen = 1;
     return link;
 }
 
@@ -36,7 +37,7 @@ std::u16string status(const GpsState& state, const LinkFlags& link, uint32_t now
     return buffer;
 }
 
-// Marks the first n slots from `first` as used with the given SNR and elevation.
+// Marks n slots from `first` as used with the given SNR and elevation.
 void useSatellites(GpsState& state, int first, int n, int16_t snr, int16_t elevation) {
     for (int slot = first; slot < first + n; ++slot) {
         state.satellites[slot].used = 1;
@@ -46,36 +47,24 @@ void useSatellites(GpsState& state, int first, int n, int16_t snr, int16_t eleva
 }
 
 TEST(StatusText, LinkStateComesBeforeTheFixInItsOrder) {
-    GpsState good = fix(1, 3);
     LinkFlags link = liveLink();
     link.autoConnecting = 1;
     link.portOpen = 0;
-    EXPECT_EQ(status(good, link), u"COM auto cn");
+    EXPECT_EQ(status(fix(1, 3), link), u"COM auto cn");
     link.autoConnecting = 0;
-    EXPECT_EQ(status(good, link), u"COM discnt.");
+    EXPECT_EQ(status(fix(1, 3), link), u"COM discnt.");
     link = liveLink();
-    link.commOk = 0;
-    link.dataSeen = 0;
-    EXPECT_EQ(status(good, link), u"COM errors ");
+    link.commOk = link.dataSeen = 0;
+    EXPECT_EQ(status(fix(1, 3), link), u"COM errors ");
     link.commOk = 1;
-    EXPECT_EQ(status(good, link), u"No COM actv.");
+    EXPECT_EQ(status(fix(1, 3), link), u"No COM actv.");
 }
 
-TEST(StatusText, PositionOlderThanTheTimeoutIsNoNewData) {
-    GpsState state = fix(1, 3, kNow - 3001);
-    EXPECT_EQ(status(state, liveLink()), u"No new data");
-    state.position.ggaTick = kNow - 3000;
-    EXPECT_EQ(status(state, liveLink()), u"3D GPS  ");
-}
-
-TEST(StatusText, AgeIsMeasuredAcrossTheTickCounterWrap) {
-    GpsState state = fix(2, 3, 0xFFFFFF00u);
-    EXPECT_EQ(status(state, liveLink(), 0x100u), u"3D Diff");
-}
-
-TEST(StatusText, NoPositionYetIsNoNewDataEvenRightAfterStart) {
-    GpsState state; // ggaTick 0: never
-    EXPECT_EQ(status(state, liveLink(), 500), u"No new data");
+TEST(StatusText, PositionAgeDecidesNoNewData) {
+    EXPECT_EQ(status(fix(1, 3, kNow - 3001), liveLink()), u"No new data");
+    EXPECT_EQ(status(fix(1, 3, kNow - 3000), liveLink()), u"3D GPS  ");
+    EXPECT_EQ(status(fix(2, 3, 0xFFFFFF00u), liveLink(), 0x100u), u"3D Diff"); // across the wrap
+    EXPECT_EQ(status(fix(1, 3, 0), liveLink(), 500), u"No new data");          // never received
 }
 
 TEST(StatusText, KindOfFixByQualityAndMode) {
@@ -104,20 +93,32 @@ TEST(StatusText, RefusesABufferBelowTwentyCharacters) {
     EXPECT_EQ(std::u16string(buffer), u"Undefined State");
 }
 
-TEST(EstimatedHorizontalError, FactorDependsOnQualityAndMode) {
-    GpsState state = fix(1, 2);
-    state.dop.gsaHdop = 1.5f;
-    EXPECT_DOUBLE_EQ(estimatedHorizontalError(state), 1.5 * 8.0 * 2.0);
-    state.dop.fixMode = 3;
-    EXPECT_DOUBLE_EQ(estimatedHorizontalError(state), 1.5 * 5.3 * 2.0);
-    for (int quality = 2; quality <= 5; ++quality) {
-        state.position.quality = static_cast<int16_t>(quality);
-        EXPECT_DOUBLE_EQ(estimatedHorizontalError(state), 1.5 * 1.6 * 2.0);
+TEST(EstimatedHorizontalError, ByQualityModeAndHdop) {
+    struct Case {
+        int quality;
+        int fixMode;
+        float hdop;
+        double ehe;
+    };
+    const Case cases[] = {
+        {1, 2, 1.5f, 24.0},
+        {1, 3, 1.5f, 15.9},
+        {2, 3, 1.5f, 4.8},
+        {5, 2, 1.5f, 4.8},
+        {0, 3, 1.5f, -1.0},
+        {6, 3, 1.5f, -1.0},
+        {1, 3, 0.0f, 0.0},
+        // A stale DOP record (-1) or an HDOP that is no number gives no estimate.
+        {1, 3, -1.0f, -1.0},
+        {2, 3, kNan, -1.0},
+        {1, 2, kInf, -1.0},
+    };
+    for (const Case& c : cases) {
+        GpsState state = fix(c.quality, c.fixMode);
+        state.dop.gsaHdop = c.hdop;
+        EXPECT_DOUBLE_EQ(estimatedHorizontalError(state), c.ehe)
+            << "quality " << c.quality << " mode " << c.fixMode << " hdop " << c.hdop;
     }
-    state.position.quality = 0;
-    EXPECT_EQ(estimatedHorizontalError(state), -1.0);
-    state.position.quality = 6;
-    EXPECT_EQ(estimatedHorizontalError(state), -1.0);
 }
 
 class MaskTest : public ::testing::Test {
@@ -134,31 +135,53 @@ protected:
 TEST_F(MaskTest, WithoutMasksOnlyAMissingFixFails) {
     EXPECT_EQ(code(fix(0, 1)), MaskNoFix);
     GpsState poor = fix(1, 2);
-    poor.dop.pdop = 99.0f;
+    poor.dop.pdop = kNan;
     poor.dop.gsaHdop = 50.0f;
     EXPECT_EQ(code(poor), MaskPassed);
 }
 
-TEST_F(MaskTest, EheMaskWithoutFixReportsNoFix) {
-    settings.MaskEHE = 1;
-    settings.MaxEHE = 5.0f;
-    GpsState state = fix(0, 1);
-    state.dop.gsaHdop = 40.0f;
-    EXPECT_EQ(code(state), MaskNoFix);
-    state.position.quality = 1;
-    EXPECT_EQ(code(state), MaskEheHigh);
-    state.dop.gsaHdop = 0.25f; // 0.25 * 8 * 2 = 4 m
-    EXPECT_EQ(code(state), MaskPassed);
-}
-
-TEST_F(MaskTest, PdopEqualToTheMaximumPasses) {
+TEST_F(MaskTest, PdopMaskFailsWhatItCannotJudge) {
     settings.MaskPDOP = 1;
     settings.MaxPDOP = 2.7f;
-    GpsState state = fix(1, 3);
-    state.dop.pdop = 2.7f;
-    EXPECT_EQ(code(state), MaskPassed);
-    state.dop.pdop = std::nextafter(2.7f, 100.0f);
-    EXPECT_EQ(code(state), MaskPdopHigh);
+    struct Case {
+        float pdop;
+        int code;
+    };
+    const Case cases[] = {{2.7f, MaskPassed},   {std::nextafter(2.7f, 100.0f), MaskPdopHigh},
+                          {0.5f, MaskPassed},   {-1.0f, MaskPdopHigh}, // stale record
+                          {0.0f, MaskPdopHigh}, {kNan, MaskPdopHigh},
+                          {kInf, MaskPdopHigh}};
+    for (const Case& c : cases) {
+        GpsState state = fix(1, 2);
+        state.dop.pdop = c.pdop;
+        EXPECT_EQ(code(state), c.code) << c.pdop;
+    }
+}
+
+TEST_F(MaskTest, EheMaskFailsWhatItCannotJudgeButNoFixStaysNoFix) {
+    settings.MaskEHE = 1;
+    settings.MaxEHE = 12.72f;
+    struct Case {
+        int quality;
+        float hdop;
+        int code;
+    };
+    const Case cases[] = {
+        {1, 1.1f, MaskPassed}, // 11.66 m
+        // 12.7200005 m: above 12.72f only when compared in double precision.
+        {1, 1.2f, MaskEheHigh},
+        {1, 0.0f, MaskPassed},
+        {2, -1.0f, MaskEheHigh},
+        {1, kNan, MaskEheHigh},
+        {6, 1.0f, MaskEheHigh}, // no EHE for an undefined quality
+        {0, 40.0f, MaskNoFix},
+        {0, -1.0f, MaskNoFix},
+    };
+    for (const Case& c : cases) {
+        GpsState state = fix(c.quality, 3);
+        state.dop.gsaHdop = c.hdop;
+        EXPECT_EQ(code(state), c.code) << "quality " << c.quality << " hdop " << c.hdop;
+    }
 }
 
 TEST_F(MaskTest, SnrMaskNeedsFourUsedSatellitesAtTheMinimum) {
@@ -166,7 +189,6 @@ TEST_F(MaskTest, SnrMaskNeedsFourUsedSatellitesAtTheMinimum) {
     settings.MinSNR = 30.0f;
     GpsState state = fix(1, 3);
     useSatellites(state, 1, 3, 45, 0);
-    EXPECT_EQ(code(state), MaskLowSnr);
     state.satellites[20].snr = 50; // tracked but not used
     EXPECT_EQ(code(state), MaskLowSnr);
     useSatellites(state, 37, 1, 30, 0); // the last slot walked, exactly at the minimum
@@ -205,10 +227,8 @@ TEST_F(MaskTest, MaskTextAppendsTheReasonAndNeverOverflows) {
     EXPECT_EQ(std::u16string(buffer), u"Point 4: No Fix");
 
     settings.MaskElev = 1;
-    char16_t small[16] = {};
+    char16_t small[16] = u"Pt: ";
     small[15] = u'#';
-    std::u16string prefix = u"Pt: ";
-    prefix.copy(small, prefix.size());
     EXPECT_TRUE(maskText(fix(1, 3), settings, small, 12));
     EXPECT_EQ(std::u16string(small), u"Pt: low sat"); // 11 characters and the terminator
     EXPECT_EQ(small[15], u'#');
@@ -224,9 +244,7 @@ TEST(FixStatusEngine, EngineFormsReadStateLinkAndClock) {
     platform::RecordingPrompter prompter;
     GpsEngine engine(clock, prompter);
     engine.link.portOpen = engine.link.dataSeen = 1;
-    engine.state.position.quality = 2;
-    engine.state.position.ggaTick = 50000;
-    engine.state.dop.fixMode = 3;
+    engine.state = fix(2, 3, 50000);
     engine.state.dop.gsaHdop = 1.0f;
     char16_t buffer[20];
     ASSERT_TRUE(statusText(engine, buffer, 20));

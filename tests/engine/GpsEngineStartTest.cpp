@@ -38,12 +38,9 @@ private:
     bool found_;
 };
 
-void copyTables(const testsupport::TempDir& dir, bool withMagneticModel) {
-    for (const char* name : {"ellips.dat", "3_param.dat", "7_param.dat", "WMM.COF"}) {
-        if (!withMagneticModel && std::strcmp(name, "WMM.COF") == 0) continue;
-        std::filesystem::copy_file(testsupport::sourcePath(std::string("share/") + name),
-                                   dir.file(name));
-    }
+void copyTable(const testsupport::TempDir& dir, const char* name) {
+    std::filesystem::copy_file(testsupport::sourcePath(std::string("share/") + name),
+                               dir.file(name));
 }
 
 class EngineStart : public ::testing::Test {
@@ -61,7 +58,8 @@ protected:
 };
 
 TEST_F(EngineStart, RunsEveryStepInOrderAndSucceeds) {
-    copyTables(dir, true);
+    for (const char* name : {"ellips.dat", "3_param.dat", "7_param.dat", "WMM.COF"})
+        copyTable(dir, name);
     FixedDirectory services(dir.path(), true);
     engine.setStartupServices(&services);
 
@@ -102,28 +100,29 @@ TEST_F(EngineStart, MissingRegistryValueEndsStartUpBeforeTheTables) {
     EXPECT_EQ(std::u16string(engine.portName), u"COM3:") << "the default until the file is read";
 }
 
-TEST_F(EngineStart, MissingMagneticModelEndsStartUpBeforeTheSettings) {
-    copyTables(dir, false);
-    FixedDirectory services(dir.path(), true);
-    engine.setStartupServices(&services);
-
-    EXPECT_FALSE(engine.start());
-    EXPECT_EQ(prompter.messages(),
-              std::vector<std::string>{"Error initializing WMM - \"WMM.COF\" file not found."});
-    EXPECT_EQ(services.calls, "dir;");
-}
-
-TEST_F(EngineStart, MissingEllipsoidFileNamesTheFileAsTheDeviceDid) {
-    // The tables are process-wide and load once; this case needs a process that has not loaded
-    // them yet (ctest runs every test in its own process).
+// The tables are process-wide and load once; this case needs a process that has not loaded them
+// yet (ctest runs every test in its own process).
+TEST_F(EngineStart, EachMissingTableEndsStartUpWithItsMessageBeforeTheSettings) {
     if (geodesy::datumTable().ellipsoidsLoaded())
         GTEST_SKIP() << "tables already loaded in this process";
     FixedDirectory services(dir.path(), true);
     engine.setStartupServices(&services);
-
-    EXPECT_FALSE(engine.start());
-    EXPECT_EQ(prompter.messages(),
-              std::vector<std::string>{"Could not find \"ellipse.dat\" file."});
+    const struct {
+        const char* added;
+        const char* message;
+    } steps[] = {
+        {nullptr, "Could not find \"ellipse.dat\" file."}, // named as the device did
+        {"ellips.dat", "Error initializing datums."},
+        {"3_param.dat", "Error initializing datums."},
+        {"7_param.dat", "Error initializing WMM - \"WMM.COF\" file not found."},
+    };
+    for (const auto& step : steps) {
+        if (step.added != nullptr) copyTable(dir, step.added);
+        prompter.clear();
+        EXPECT_FALSE(engine.start());
+        EXPECT_EQ(prompter.messages(), std::vector<std::string>{step.message});
+    }
+    EXPECT_EQ(services.calls, "dir;dir;dir;dir;");
 }
 
 } // namespace
