@@ -34,6 +34,9 @@ void operator delete[](void* p) noexcept {
 void operator delete(void* p, std::size_t) noexcept {
     std::free(p);
 }
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace enginetest {
 namespace {
