@@ -382,7 +382,7 @@ TEST(DatumShift, UnknownOrUnusableEllipsoidIsAnEllipsoidError) {
     EXPECT_EQ(lat + lon + h, 21.0);
 }
 
-TEST(GeocentricConversion, CentreAxisAndRoundTrip) {
+TEST(GeocentricConversion, CentreAxisRoundTripAndRefusedEllipsoid) {
     GeocentricConverter c;
     double lat, lon, h;
     c.geocentricToGeodetic(0, 0, 0, lat, lon, h);
@@ -408,12 +408,11 @@ TEST(GeocentricConversion, CentreAxisAndRoundTrip) {
     EXPECT_NEAR(h, 0.0, 0.01);
     EXPECT_EQ(c.geodeticToGeocentric(2.0, 0, 0, x, y, z), GeocentricStatus::InvalidLatitude);
     EXPECT_EQ(c.geodeticToGeocentric(0, -4.0, 0, x, y, z), GeocentricStatus::InvalidLongitude);
-}
 
-TEST(GeocentricConversion, RefusedEllipsoidChangesNothing) {
-    GeocentricConverter c(6377563.396, 1 / 299.3249646);
-    EXPECT_EQ(c.setGeocentricEllipsoid(-1.0, 1 / 298.0), GeocentricStatus::InvalidAxis);
-    EXPECT_EQ(c.setGeocentricEllipsoid(6378000.0, 1 / 200.0), GeocentricStatus::InvalidFlattening);
-    EXPECT_EQ(c.semiMajorAxis(), 6377563.396);
-    EXPECT_EQ(c.flattening(), 1 / 299.3249646);
+    GeocentricConverter airy(6377563.396, 1 / 299.3249646);
+    EXPECT_EQ(airy.setGeocentricEllipsoid(-1.0, 1 / 298.0), GeocentricStatus::InvalidAxis);
+    EXPECT_EQ(airy.setGeocentricEllipsoid(6378000.0, 1 / 200.0),
+              GeocentricStatus::InvalidFlattening);
+    EXPECT_EQ(airy.semiMajorAxis(), 6377563.396); // a refused ellipsoid changes nothing
+    EXPECT_EQ(airy.flattening(), 1 / 299.3249646);
 }
