@@ -10,6 +10,7 @@
 
 #include "engine/Dgps.h"
 #include "engine/GpsEngine.h"
+#include "geodesy/Constants.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
 #include "support/NmeaText.h"
@@ -19,7 +20,7 @@ namespace {
 using engine::NmeaSimulator;
 using engine::SimulatorConfig;
 
-constexpr double kPi = 3.14159265358979323846;
+using geodesy::kPi;
 constexpr double kMphPerMps = 2.236936;
 
 std::string epoch(const NmeaSimulator& sim, uint64_t index) {
