@@ -61,7 +61,12 @@ TEST_F(EngineFormat, PositionsFollowFormatDatumAndUnits) {
     EXPECT_NE(std::u16string(wgsAltitude), std::u16string(localAltitude));
 }
 
-TEST_F(EngineFormat, HeadingCorrectionShowsARefusedModel) {
+TEST_F(EngineFormat, HeadingCorrectionReadsTheStateAndShowsARefusedModel) {
+    engine.settings.Heading = 'A';
+    engine.state.magVar.magVar = 3.5f;
+    engine.state.magVar.magVarDir = 'W';
+    EXPECT_DOUBLE_EQ(engine::headingCorrection(engine), 3.5);
+
     engine.settings.Heading = 'W';
     engine.state.position.latitude = 80;
     engine.decimalYear = 2025.0f;
@@ -70,7 +75,9 @@ TEST_F(EngineFormat, HeadingCorrectionShowsARefusedModel) {
 
     engine.decimalYear = 2031.0f;
     EXPECT_EQ(engine::headingCorrection(engine), 0.0);
-    EXPECT_EQ(prompter.messages(), std::vector<std::string>{geodesy::kMagneticOutdatedMessage});
+    EXPECT_EQ(prompter.messages(),
+              std::vector<std::string>{"WMM.COF File outdated for WMM2K Calculations or incorrect "
+                                       "system time. Please update the file or set time."});
 }
 
 } // namespace
