@@ -38,8 +38,8 @@ TEST(InitialBearing, CardinalDirectionsNorthIs360AndFixedFromAPole) {
 TEST(CrossTrackError, SignTellsTheSideOfTheCourse) {
     const Point from{0, 0, 0}, to{0, 1, 0};
     const double cases[][2] = {
-        {0.001, -111.319491},
-        {-0.001, 111.319491},
+        {0.001, -111.320904},
+        {-0.001, 111.320904},
         {0, 0},
         // More than a radian square off the course: a quarter circumference, not NaN.
         {60, -kHalfCircumference / 2},
