@@ -33,32 +33,25 @@ protected:
     engine::GpsEngine engine{clock, prompter};
 };
 
-TEST_F(EngineFormat, DistanceAndSpeedFollowTheUnitsSetting) {
+TEST_F(EngineFormat, DistanceSpeedAndPositionFollowTheSettings) {
     char16_t text[32];
     engine.settings.Units = geodesy::Metric;
     ASSERT_TRUE(engine::formatDistance(engine, text, 1000.0));
     EXPECT_EQ(std::u16string(text), u" 1.00 km");
-
     engine.settings.Units = geodesy::Nautical;
     engine.state.motion.speed = 10.0f;
     ASSERT_TRUE(engine::formatSpeed(engine, text));
     EXPECT_EQ(std::u16string(text), u" 8.7 knt");
-}
 
-TEST_F(EngineFormat, PositionsFollowFormatDatumAndUnits) {
     engine.settings.Units = geodesy::Meters;
     engine.settings.Format = geodesy::FormatUTM;
     char zone[32], first[32], second[32], altitude[32];
     engine::formatPositionForOutput(engine, 0, 0, 3, 100, zone, first, second, altitude);
-    EXPECT_STREQ(zone, "31N*");
-    EXPECT_STREQ(first, "500000.00*E");
-    EXPECT_STREQ(altitude, "100.0*m");
-
-    char16_t position[64], wgsAltitude[32], localAltitude[32];
-    engine::formatPositionForDisplay(engine, 9.0, 38.7, 2000, position, wgsAltitude);
+    EXPECT_EQ(std::string(zone) + first + altitude, "31N*500000.00*E100.0*m");
+    char16_t position[64];
     std::snprintf(engine.settings.Datum, sizeof engine.settings.Datum, "ADI-M");
-    engine::formatPositionForDisplay(engine, 9.0, 38.7, 2000, position, localAltitude);
-    EXPECT_NE(std::u16string(wgsAltitude), std::u16string(localAltitude));
+    engine::formatPositionForDisplay(engine, 9.0, 38.7, 2000, position, text);
+    EXPECT_EQ(std::u16string(text), u" 2001.7 m") << "shifted to the configured datum";
 }
 
 TEST_F(EngineFormat, HeadingCorrectionReadsTheStateAndShowsARefusedModel) {

@@ -6,23 +6,20 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/GpsEngine.h"
+#include "NmeaFixture.h"
 #include "geodesy/DatumTable.h"
-#include "platform/Clock.h"
-#include "platform/Prompter.h"
 #include "support/TestSupport.h"
 
 namespace {
 
 // Stands in for the registry and configuration layer: hands out a fixed directory and notes the
 // calls, so the tests see where in the sequence each step runs.
-class FixedDirectory final : public engine::StartupServices {
-public:
-    FixedDirectory(std::string dir, bool found) : dir_(std::move(dir)), found_(found) {}
+struct FixedDirectory final : engine::StartupServices {
+    FixedDirectory(std::string dir, bool found) : dir(std::move(dir)), found(found) {}
     bool readApplicationDirectory(engine::GpsEngine& e) override {
         calls += "dir;";
-        std::snprintf(e.applicationDirectory, sizeof e.applicationDirectory, "%s", dir_.c_str());
-        return found_;
+        std::snprintf(e.applicationDirectory, sizeof e.applicationDirectory, "%s", dir.c_str());
+        return found;
     }
     bool readSettings(engine::GpsEngine& e) override {
         calls += "settings;";
@@ -30,12 +27,10 @@ public:
         std::memcpy(e.settings.GPSPort, u"COM5:", sizeof e.settings.GPSPort);
         return true;
     }
+    std::string dir;
+    bool found;
     std::string calls;
     float yearSeenBySettings = 0;
-
-private:
-    std::string dir_;
-    bool found_;
 };
 
 void copyTable(const testsupport::TempDir& dir, const char* name) {
@@ -73,14 +68,9 @@ TEST_F(EngineStart, RunsEveryStepInOrderAndSucceeds) {
     EXPECT_TRUE(geodesy::datumTable().datumsLoaded());
 
     // Step 1 put every field back to its initial value.
-    const auto& s = engine.state;
-    EXPECT_EQ(std::u16string(s.position.fixText), u"No Fix");
-    EXPECT_FLOAT_EQ(s.position.hdop, -1.0f);
-    EXPECT_FLOAT_EQ(s.position.diffAge, -1.0f);
-    EXPECT_EQ(s.position.latitude, 0.0);
-    EXPECT_EQ(s.dop.fixMode, 1);
-    EXPECT_EQ(engine.link.commOk, 1);
-    EXPECT_EQ(engine.btStackUp, 1);
+    EXPECT_EQ(enginetest::text(engine.state.position), "0 0 0- q0 n0 h-1 g0- d-1 No Fix 000000");
+    EXPECT_EQ(engine.state.dop.fixMode, 1);
+    EXPECT_EQ(engine.link.commOk + engine.btStackUp, 2);
     EXPECT_EQ(engine.link.staleTimeoutMs, 3000u);
     EXPECT_EQ(engine.lastDataTick, clock.tickCount());
     EXPECT_EQ(std::u16string(engine.portName), u"COM5:") << "the port the configuration names";
