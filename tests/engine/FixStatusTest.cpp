@@ -97,7 +97,8 @@ class MaskTest : public ::testing::Test {
 protected:
     int code(const GpsState& state) {
         int c = -1;
-        EXPECT_EQ(maskCode(state, settings, c), c != MaskPassed);
+        const bool masked = maskCode(state, settings, c);
+        EXPECT_EQ(masked, c != MaskPassed);
         return c;
     }
     // Marks slots first..last as used with the given SNR and elevation.
