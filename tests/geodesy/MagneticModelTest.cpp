@@ -81,7 +81,7 @@ TEST(MagneticModelSynthesis, GridVariationFrom55DegreesPolesAndBadCoordinates) {
     MagneticModel model;
     ASSERT_TRUE(load(model));
     MagneticField f;
-    // Declination minus longitude, brought into -180..180, from 55 degrees north or south.
+    // The grid variation from 55 degrees north or south, brought into -180..180.
     for (auto [lat, lon, grid] : {std::tuple{54.9f, 20.0f, -999.0f},
                                   {60.0f, 20.0f, -11.50f},
                                   {-80.0f, 240.0f, -51.34f},
