@@ -52,7 +52,9 @@ double headingCorrection(GpsEngine& engine) {
     in.altitude = engine.state.position.altitude;
     in.magVar = engine.state.magVar.magVar;
     in.magVarDir = engine.state.magVar.magVarDir;
-    return geodesy::headingCorrection(in, engine.prompter());
+    const geodesy::HeadingCorrection correction = geodesy::headingCorrection(in);
+    if (correction.modelRefused) engine.prompter().message(geodesy::kMagneticOutdatedMessage);
+    return correction.degrees;
 }
 
 } // namespace engine

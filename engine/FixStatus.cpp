@@ -1,5 +1,7 @@
 #include "engine/FixStatus.h"
 
+#include <cmath>
+
 #include "engine/GpsEngine.h"
 #include "platform/Clock.h"
 
@@ -59,6 +61,17 @@ bool enoughSatellites(const GpsState& state, int16_t SatelliteInfo::*field, floa
     return counted >= kMaskSatellites;
 }
 
+// A PDOP the mask cannot judge (a stale record's -1, zero, NaN, infinity) fails it, like one
+// above the maximum. Compared in single precision.
+bool pdopWithin(float pdop, float maximum) {
+    return std::isfinite(pdop) && pdop > 0.0f && pdop <= maximum;
+}
+
+// EHE is compared in double precision; a negative or non-finite EHE fails the mask.
+bool eheWithin(double ehe, float maximum) {
+    return std::isfinite(ehe) && ehe >= 0.0 && ehe <= static_cast<double>(maximum);
+}
+
 bool anyMaskSet(const Settings& s) {
     return s.MaskEHE || s.MaskElev || s.MaskPDOP || s.MaskSNR || s.MaskDGPS || s.Mask3D;
 }
@@ -66,12 +79,14 @@ bool anyMaskSet(const Settings& s) {
 int maskReason(const GpsState& state, const Settings& s) {
     if (anyMaskSet(s)) {
         if (s.Mask3D && state.dop.fixMode != 3) return MaskNo3D;
-        if (s.MaskPDOP && state.dop.pdop > s.MaxPDOP) return MaskPdopHigh;
+        if (s.MaskPDOP && !pdopWithin(state.dop.pdop, s.MaxPDOP)) return MaskPdopHigh;
         if (s.MaskDGPS && state.position.quality != 2) return MaskNoDgps;
         if (s.MaskSNR && !enoughSatellites(state, &SatelliteInfo::snr, s.MinSNR)) return MaskLowSnr;
         if (s.MaskElev && !enoughSatellites(state, &SatelliteInfo::elevation, s.MinElev))
             return MaskLowElevation;
-        if (s.MaskEHE && estimatedHorizontalError(state) > static_cast<double>(s.MaxEHE))
+        // Without a fix EHE is -1.0 and the test below reports "No Fix" instead.
+        if (s.MaskEHE && state.position.quality != 0 &&
+            !eheWithin(estimatedHorizontalError(state), s.MaxEHE))
             return MaskEheHigh;
     }
     if (state.position.quality == 0) return MaskNoFix;
@@ -112,7 +127,10 @@ double estimatedHorizontalError(const GpsState& state) {
     default:
         return -1.0;
     }
-    return static_cast<double>(state.dop.gsaHdop) * k * 2.0;
+    // A stale DOP record holds -1, a receiver may send "nan": no error can be estimated then.
+    const double hdop = state.dop.gsaHdop;
+    if (!std::isfinite(hdop) || hdop < 0.0) return -1.0;
+    return hdop * k * 2.0;
 }
 
 bool maskCode(const GpsState& state, const Settings& settings, int& code) {
@@ -136,19 +154,8 @@ bool maskText(const GpsState& state, const Settings& settings, char16_t* buffer,
     return true;
 }
 
-LinkFlags linkFlags(const GpsEngine& engine) {
-    LinkFlags link;
-    link.autoConnecting = engine.autoConnecting;
-    link.portOpen = engine.portOpen;
-    link.commOk = engine.commOk;
-    link.dataSeen = engine.dataSeen;
-    link.staleTimeoutMs = engine.staleTimeoutMs;
-    return link;
-}
-
 bool statusText(const GpsEngine& engine, char16_t* buffer, std::size_t capacity) {
-    return statusText(engine.state, linkFlags(engine), engine.clock().tickCount(), buffer,
-                      capacity);
+    return statusText(engine.state, engine.link, engine.clock().tickCount(), buffer, capacity);
 }
 
 double estimatedHorizontalError(const GpsEngine& engine) {

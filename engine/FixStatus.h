@@ -7,20 +7,12 @@
 #include <cstdint>
 
 #include "engine/GpsState.h"
+#include "engine/LinkFlags.h"
 #include "engine/Settings.h"
 
 namespace engine {
 
 class GpsEngine;
-
-// The link fields the status text looks at.
-struct LinkFlags {
-    int32_t autoConnecting = 0;
-    int32_t portOpen = 0;
-    int32_t commOk = 1;
-    int32_t dataSeen = 0;
-    uint32_t staleTimeoutMs = 3000;
-};
 
 // Reason codes of the mask test.
 enum MaskReason : int {
@@ -44,7 +36,8 @@ inline constexpr std::size_t kStatusTextMinCapacity = 20;
 bool statusText(const GpsState& state, const LinkFlags& link, uint32_t nowTick, char16_t* buffer,
                 std::size_t capacity);
 
-// EHE in metres, or -1.0 when there is no usable fix.
+// EHE in metres, or -1.0 when there is no usable fix or the HDOP is stale (negative) or not a
+// finite number.
 double estimatedHorizontalError(const GpsState& state);
 
 // The mask test: true when the fix is masked, with the reason in code.
@@ -56,7 +49,6 @@ bool maskText(const GpsState& state, const Settings& settings, char16_t* buffer,
               std::size_t capacity);
 
 // Engine forms.
-LinkFlags linkFlags(const GpsEngine& engine);
 bool statusText(const GpsEngine& engine, char16_t* buffer, std::size_t capacity);
 double estimatedHorizontalError(const GpsEngine& engine);
 bool maskCode(const GpsEngine& engine, int& code);

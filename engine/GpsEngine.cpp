@@ -55,16 +55,12 @@ void GpsEngine::initialiseFields() {
     state = GpsState{};
     dgps::resetParser();
 
-    autoConnecting = 0;
-    portOpen = 0;
-    commOk = 1;
-    dataSeen = 0;
+    link = LinkFlags{};
     reconnectCount = 0;
     btStackUp = 1;
     btPortInUse = 0;
     externalPort = 0;
     lastDataTick = clock_.tickCount();
-    staleTimeoutMs = 3000;
     portHandle = kInvalidHandle;
 
     settings = Settings{};
@@ -118,7 +114,7 @@ void GpsEngine::resetGpsState() {
 void GpsEngine::receiveBytes(const uint8_t* bytes, size_t count) {
     std::lock_guard<std::mutex> held(engineLock_);
     lastDataTick = clock_.tickCount();
-    dataSeen = 1;
+    link.dataSeen = 1;
     feedParser(bytes, count);
 }
 

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "engine/GpsState.h"
+#include "engine/LinkFlags.h"
 #include "engine/Settings.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
@@ -73,16 +74,12 @@ public:
     int32_t settingsChanged = 0;
 
     // --- Link status ---
-    int32_t autoConnecting = 0;
-    int32_t portOpen = 0;
-    int32_t commOk = 1;
-    int32_t dataSeen = 0;
+    LinkFlags link;
     int32_t reconnectCount = 0;
     int32_t btStackUp = 1;
     int32_t btPortInUse = 0;
     int32_t externalPort = 0;
     uint32_t lastDataTick = 0;
-    uint32_t staleTimeoutMs = 3000;
     char16_t portName[kPortNameCapacity] = u"COM3:";
     int portHandle = kInvalidHandle;
 

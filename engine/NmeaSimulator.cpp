@@ -6,12 +6,14 @@
 #include <cstdio>
 #include <ctime>
 
+#include "geodesy/Constants.h"
+
 namespace engine {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kDeg = kPi / 180.0;
+using geodesy::kPi;
+using geodesy::kRadiansPerDegree;
 constexpr double kKnotsPerMps = 3600.0 / 1852.0;
 constexpr double kKmhPerMps = 3.6;
 constexpr double kOrbitPeriodS = 4 * 3600.0; // one rise-to-rise cycle of a simulated satellite
@@ -110,7 +112,8 @@ UtcTime utcAt(int64_t startSeconds, int64_t offsetMs) {
 // Look angles of a geostationary satellite at longitude satLon from a place on a sphere.
 void geostationaryLook(double lat, double lon, double satLon, double& elevation, double& azimuth) {
     const double earthRadius = 6378.137, orbitRadius = 42164.0;
-    double phi = lat * kDeg, lambda = lon * kDeg, s = satLon * kDeg;
+    double phi = lat * kRadiansPerDegree, lambda = lon * kRadiansPerDegree,
+           s = satLon * kRadiansPerDegree;
     double ux = earthRadius * std::cos(phi) * std::cos(lambda);
     double uy = earthRadius * std::cos(phi) * std::sin(lambda);
     double uz = earthRadius * std::sin(phi);
@@ -120,8 +123,8 @@ void geostationaryLook(double lat, double lon, double satLon, double& elevation,
                    std::cos(phi) * dz;
     double up = std::cos(phi) * std::cos(lambda) * dx + std::cos(phi) * std::sin(lambda) * dy +
                 std::sin(phi) * dz;
-    elevation = std::atan2(up, std::hypot(east, north)) / kDeg;
-    azimuth = wrapDegrees(std::atan2(east, north) / kDeg);
+    elevation = std::atan2(up, std::hypot(east, north)) / kRadiansPerDegree;
+    azimuth = wrapDegrees(std::atan2(east, north) / kRadiansPerDegree);
 }
 
 } // namespace
@@ -174,19 +177,21 @@ NmeaSimulator::TruePosition NmeaSimulator::truePosition(double seconds) const {
             double f = std::min(1.0, along / leg);
             east = kRoute[i - 1][0] + f * de;
             north = kRoute[i - 1][1] + f * dn;
-            track = wrapDegrees(std::atan2(de, dn) / kDeg);
+            track = wrapDegrees(std::atan2(de, dn) / kRadiansPerDegree);
             break;
         }
         along -= leg;
     }
     // Metres to degrees with the WGS 84 radii of curvature at the start.
     const double a = 6378137.0, e2 = 6.69437999014e-3;
-    double s = std::sin(config_.latitude * kDeg);
+    double s = std::sin(config_.latitude * kRadiansPerDegree);
     double w = std::sqrt(1.0 - e2 * s * s);
     double meridian = a * (1.0 - e2) / (w * w * w);
     double normal = a / w;
-    double lat = config_.latitude + north / meridian / kDeg;
-    double lon = config_.longitude + east / (normal * std::cos(config_.latitude * kDeg)) / kDeg;
+    double lat = config_.latitude + north / meridian / kRadiansPerDegree;
+    double lon = config_.longitude + east /
+                                         (normal * std::cos(config_.latitude * kRadiansPerDegree)) /
+                                         kRadiansPerDegree;
     if (lon >= 180.0) lon -= 360.0;
     if (lon < -180.0) lon += 360.0;
     double altitude = kBaseAltitude + 12.0 * std::sin(2.0 * kPi * fraction);
@@ -213,7 +218,8 @@ NmeaSimulator::Sky NmeaSimulator::sky(double seconds) const {
         sat.azimuth = static_cast<int>(std::lround(wrapDegrees(o.azRise + o.azSpan * u))) % 360;
         // Low satellites drop in and out of tracking for ten seconds at a time.
         bool tracked = elevation >= 8.0 || noise(7 + o.prn, second / 10) > 0.0;
-        double snr = 30.0 + 18.0 * std::sin(elevation * kDeg) + 2.5 * noise(40 + o.prn, second);
+        double snr =
+            30.0 + 18.0 * std::sin(elevation * kRadiansPerDegree) + 2.5 * noise(40 + o.prn, second);
         sat.snr = tracked ? static_cast<int>(std::lround(std::clamp(snr, 20.0, 55.0))) : 0;
     }
 
@@ -263,7 +269,7 @@ void NmeaSimulator::computeDops(Sky& sky) {
     for (int i = 0; i < sky.count; ++i) {
         const SkySatellite& sat = sky.satellites[i];
         if (!sat.used) continue;
-        double el = sat.elevation * kDeg, az = sat.azimuth * kDeg;
+        double el = sat.elevation * kRadiansPerDegree, az = sat.azimuth * kRadiansPerDegree;
         double row[4] = {std::cos(el) * std::sin(az), std::cos(el) * std::cos(az), std::sin(el),
                          1.0};
         for (int r = 0; r < 4; ++r)
@@ -310,7 +316,7 @@ size_t NmeaSimulator::writeEpoch(uint64_t index, char* out, size_t capacity) con
     // The receiver's own scatter around the true position, growing with the DOPs.
     double north = 0.7 * s.hdop * noise(90, key), east = 0.7 * s.hdop * noise(91, key);
     double lat = truth.latitude + north / 111132.0;
-    double lon = truth.longitude + east / (111320.0 * std::cos(truth.latitude * kDeg));
+    double lon = truth.longitude + east / (111320.0 * std::cos(truth.latitude * kRadiansPerDegree));
     double altitude = truth.altitude + 1.2 * s.vdop * noise(92, key);
     double speed = config_.speedMps > 0 ? config_.speedMps * (1.0 + 0.03 * noise(93, key)) : 0.0;
     double track =

@@ -4,20 +4,16 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <numbers>
 #include <string>
 
+#include "geodesy/Constants.h"
 #include "geodesy/GeocentricConverter.h"
 
 namespace geodesy {
 
 namespace {
 
-constexpr double kPi = std::numbers::pi;
-constexpr double kHalfPi = kPi / 2.0;
-constexpr double kArcSecondsPerRadian = 206264.8062471;
 constexpr double kRadiansPerArcSecond = 4.84813681109536e-6;
-constexpr double kRadiansPerDegree = 0.017453292519943295;
 // Beyond this latitude (89.75 degrees) the Molodensky formulas lose accuracy; three-parameter
 // datums then take the route through geocentric coordinates.
 constexpr double kMolodenskyLatitudeLimit = 1.5664330036649106;

@@ -105,9 +105,9 @@ LocalPosition toLocalDatum(const DatumTable& table, const char* datumCode, doubl
     if (index != kWgs84Index) {
         double localLat = 0, localLon = 0, localAlt = 0;
         // An unknown code gives index 0, which the shift refuses: the values stay WGS84.
-        if (table.shiftFromWgs84(lat / kDegreesPerRadian, lon / kDegreesPerRadian, alt, index,
-                                 localLat, localLon, localAlt) == 0)
-            return {localLat * kDegreesPerRadian, localLon * kDegreesPerRadian, localAlt};
+        if (table.shiftFromWgs84(lat / kShiftDegreesPerRadian, lon / kShiftDegreesPerRadian, alt,
+                                 index, localLat, localLon, localAlt) == 0)
+            return {localLat * kShiftDegreesPerRadian, localLon * kShiftDegreesPerRadian, localAlt};
     }
     return {lat, lon, alt};
 }

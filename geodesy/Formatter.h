@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <span>
 
+#include "geodesy/Constants.h"
+
 namespace geodesy {
 
 class DatumTable;
@@ -18,15 +20,6 @@ enum UnitSystem : int32_t { Statute = 0, Metric = 1, Nautical = 2, Feet = 3, Met
 // Values of the Format setting.
 enum CoordinateFormat : int32_t { FormatDD = 0, FormatDM = 1, FormatDMS = 2, FormatUTM = 3 };
 
-// Conversion factors used throughout.
-inline constexpr double kFeetPerMetre = 3.28084;
-inline constexpr double kFeetPerMile = 5280.0;
-inline constexpr double kMetresPerKilometre = 1000.0;
-inline constexpr double kNauticalMilesPerMetre = 0.000539956803;
-inline constexpr double kKmhPerMph = 1.609;
-inline constexpr double kKnotsPerMph = 0.8689762;
-inline constexpr double kDegreesPerRadian = 57.29577951;
-
 // Smallest buffers the distance and speed formatters write into.
 inline constexpr std::size_t kDistanceTextMinCapacity = 12;
 inline constexpr std::size_t kSpeedTextMinCapacity = 20;
@@ -35,7 +28,6 @@ inline constexpr std::size_t kPositionTextSize = 64;
 inline constexpr std::size_t kAltitudeTextSize = 32;
 inline constexpr std::size_t kOutputTextSize = 32;
 inline constexpr std::size_t kOutputZoneTextMax = 25; // characters of the zone text kept
-
 
 // The three settings the position formatters read.
 struct FormatSettings {

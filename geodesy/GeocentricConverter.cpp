@@ -1,13 +1,13 @@
 #include "geodesy/GeocentricConverter.h"
 
 #include <cmath>
-#include <numbers>
+
+#include "geodesy/Constants.h"
 
 namespace geodesy {
 
 namespace {
 
-constexpr double kHalfPi = std::numbers::pi / 2.0;
 constexpr double kWgs84A = 6378137.0;
 constexpr double kWgs84F = 1.0 / 298.257223563;
 constexpr double kCos67p5 = 0.3826834323650898;

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "geodesy/Constants.h"
+
 namespace geodesy {
 
 namespace {
@@ -19,8 +21,9 @@ constexpr float kC2 = kA2 - kB2;
 constexpr float kA4 = kA2 * kA2;
 constexpr float kB4 = kB2 * kB2;
 constexpr float kC4 = kA4 - kB4;
-constexpr float kPi = 3.14159265359f;
-constexpr float kDtr = kPi / 180.0f;
+// The synthesis runs in single precision, with pi as a float.
+constexpr float kPiF = static_cast<float>(kPi);
+constexpr float kDtr = kPiF / 180.0f;
 
 // The model holds for five years from its epoch.
 constexpr float kValidYears = 5.0f;
@@ -277,25 +280,24 @@ bool MagneticModel::declinationAt(float altitudeKm, float latitude, float longit
     return true;
 }
 
-double MagneticModel::headingCorrection(const HeadingInputs& in, platform::Prompter& prompter) {
+HeadingCorrection MagneticModel::headingCorrection(const HeadingInputs& in) {
     switch (in.heading) {
     case 'A': {
         // West, and a missing direction, count negative.
         double variation = in.magVarDir == 'E' ? in.magVar : -static_cast<double>(in.magVar);
-        return -variation;
+        return {-variation, false};
     }
     case 'M':
-        return -static_cast<double>(in.userDeclination);
+        return {-static_cast<double>(in.userDeclination), false};
     case 'W': {
         float declination = 0;
         if (declinationAt(static_cast<float>(in.altitude / 1000.0), static_cast<float>(in.latitude),
                           static_cast<float>(in.longitude), in.decimalYear, declination))
-            return -static_cast<double>(declination);
-        prompter.message(kMagneticOutdatedMessage);
-        return 0.0;
+            return {-static_cast<double>(declination), false};
+        return {0.0, true};
     }
     default:
-        return 0.0;
+        return {0.0, false};
     }
 }
 
@@ -308,8 +310,8 @@ float decimalYear(const platform::SystemTime& time) {
     return static_cast<float>(time.wYear + time.wMonth / 12.0);
 }
 
-double headingCorrection(const HeadingInputs& inputs, platform::Prompter& prompter) {
-    return magneticModel().headingCorrection(inputs, prompter);
+HeadingCorrection headingCorrection(const HeadingInputs& inputs) {
+    return magneticModel().headingCorrection(inputs);
 }
 
 } // namespace geodesy

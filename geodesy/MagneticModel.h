@@ -7,7 +7,6 @@
 #include <cstdio>
 
 #include "platform/Clock.h"
-#include "platform/Prompter.h"
 
 namespace geodesy {
 
@@ -39,6 +38,13 @@ struct HeadingInputs {
     char magVarDir = 0;        // 'E', 'W' or 0 ('A')
 };
 
+// The outcome of a heading correction. When the model refuses the year, degrees is 0 and the
+// caller shows kMagneticOutdatedMessage.
+struct HeadingCorrection {
+    double degrees = 0; // added to a true bearing
+    bool modelRefused = false;
+};
+
 class MagneticModel {
 public:
     static constexpr int kMaxDegree = 12;
@@ -64,9 +70,9 @@ public:
     bool declinationAt(float altitudeKm, float latitude, float longitude, float year,
                        float& declination);
 
-    // Degrees added to a true bearing to express it in the chosen reference. A model that
-    // refuses the year shows its message through the prompter and gives 0.
-    double headingCorrection(const HeadingInputs& inputs, platform::Prompter& prompter);
+    // Degrees added to a true bearing to express it in the chosen reference; 0, marked refused,
+    // when the model refuses the year.
+    HeadingCorrection headingCorrection(const HeadingInputs& inputs);
 
     bool loaded() const { return loaded_; }
     float epoch() const { return epoch_; }
@@ -113,6 +119,6 @@ MagneticModel& magneticModel();
 float decimalYear(const platform::SystemTime& time);
 
 // The heading correction against the process-wide model.
-double headingCorrection(const HeadingInputs& inputs, platform::Prompter& prompter);
+HeadingCorrection headingCorrection(const HeadingInputs& inputs);
 
 } // namespace geodesy

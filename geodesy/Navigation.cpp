@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "geodesy/Constants.h"
+
 namespace geodesy {
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kDegToRad = 0.017453292519943295;
 // Below this cosine of the origin's latitude the origin counts as a pole.
 constexpr double kPoleCosine = 1e-5;
 
@@ -28,10 +28,10 @@ double greatCircleDistance(double lat1, double lon1, double lat2, double lon2) {
 }
 
 double initialBearing(double lat1, double lon1, double lat2, double lon2) {
-    double phi1 = lat1 * kDegToRad;
-    double lambda1 = lon1 * kDegToRad;
-    double phi2 = lat2 * kDegToRad;
-    double lambda2 = lon2 * kDegToRad;
+    double phi1 = lat1 * kRadiansPerDegree;
+    double lambda1 = lon1 * kRadiansPerDegree;
+    double phi2 = lat2 * kRadiansPerDegree;
+    double lambda2 = lon2 * kRadiansPerDegree;
     double course;
     if (std::cos(phi1) < kPoleCosine) {
         // From the north pole everything lies south, from the south pole everything north.
@@ -62,7 +62,7 @@ double crossTrackError(const Point& from, const Point& to, const Point& here) {
     // where asin has no value. Held there, the error is a quarter circumference, the most any
     // point can lie off a great circle.
     double x = (d / kNavigationEarthRadius) *
-               std::sin(bearingToHere * kDegToRad - bearingToTarget * kDegToRad);
+               std::sin(bearingToHere * kRadiansPerDegree - bearingToTarget * kRadiansPerDegree);
     return kNavigationEarthRadius * std::asin(std::clamp(x, -1.0, 1.0));
 }
 

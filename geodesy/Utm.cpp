@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "geodesy/Constants.h"
 #include "geodesy/DatumTable.h"
 
 namespace geodesy {
@@ -12,8 +13,6 @@ namespace {
 constexpr double kScale = 0.9996;
 constexpr double kFalseEasting = 500000.0;
 constexpr double kSouthernFalseNorthing = 1e7;
-constexpr double kDegreesToRadians = 0.017453292519943295;
-constexpr double kRadiansToDegrees = 57.29577951308232;
 
 // Longitude brought into [-180, 180). fmod is exact, so even huge values give a valid zone.
 double normalisedLongitude(double lon) {
@@ -89,7 +88,7 @@ void utmFromGeodetic(const UtmEllipsoid& ellipsoid, double lat, double lon, doub
                      double& easting, char* zone, std::size_t zoneSize) {
     const double l = normalisedLongitude(lon);
     const int zoneNumber = utmZone(lat, l);
-    const double lon0 = centralMeridian(zoneNumber) * kDegreesToRadians;
+    const double lon0 = centralMeridian(zoneNumber) * kRadiansPerDegree;
     if (zone != nullptr && zoneSize > 0)
         std::snprintf(zone, zoneSize, "%d%c", zoneNumber, utmBandLetter(lat));
 
@@ -98,8 +97,8 @@ void utmFromGeodetic(const UtmEllipsoid& ellipsoid, double lat, double lon, doub
     const double e4 = e2 * e2;
     const double e6 = e4 * e2;
     const double ep2 = e2 / (1.0 - e2);
-    const double phi = lat * kDegreesToRadians;
-    const double lambda = l * kDegreesToRadians;
+    const double phi = lat * kRadiansPerDegree;
+    const double lambda = l * kRadiansPerDegree;
     const double sinPhi = std::sin(phi);
     const double cosPhi = std::cos(phi);
     const double tanPhi = std::tan(phi);
@@ -184,8 +183,8 @@ void geodeticFromUtm(const UtmEllipsoid& ellipsoid, double northing, double east
                (d2 / 2.0 - (5.0 + 3.0 * t1 + 10.0 * c1 - 4.0 * c1 * c1 - 9.0 * ep2) * d4 / 24.0 +
                 (61.0 + 90.0 * t1 + 298.0 * c1 + 45.0 * t1 * t1 - 252.0 * ep2 - 3.0 * c1 * c1) *
                     d6 / 720.0)) *
-          kRadiansToDegrees;
-    lon = lon0 + kRadiansToDegrees *
+          kDegreesPerRadian;
+    lon = lon0 + kDegreesPerRadian *
                      (d - (1.0 + 2.0 * t1 + c1) * d3 / 6.0 +
                       (5.0 - 2.0 * c1 + 28.0 * t1 - 3.0 * c1 * c1 + 8.0 * ep2 + 24.0 * t1 * t1) *
                           d5 / 120.0) /

@@ -96,16 +96,21 @@ TEST_F(DgpsFraming, MalformedBytesAreDropped) {
     EXPECT_EQ(decoded.size(), 1u);
 }
 
-TEST_F(DgpsFraming, RawLogKeepsTheNewestBytes) {
+TEST_F(DgpsFraming, RawLogKeepsTheNewestBytesAndTheRingStopsWhenFull) {
     feed("abc");
-    auto log = dgps::rawLog();
-    EXPECT_EQ(log.index, 3);
-    EXPECT_EQ(log.bytes[log.index], 'c');
+    EXPECT_EQ(dgps::rawLog().index, 3);
+    EXPECT_EQ(dgps::rawLog().bytes[3], 'c');
     feed(std::string(dgps::kRawLogSize - 3, 'x') + "yz");
-    log = dgps::rawLog();
-    EXPECT_EQ(log.index, 2);
-    EXPECT_EQ(log.bytes[1], 'y');
-    EXPECT_EQ(log.bytes[2], 'z');
+    EXPECT_EQ(dgps::rawLog().index, 2);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(dgps::rawLog().bytes), 3), "xyz");
+
+    dgps::resetParser();
+    std::vector<uint8_t> bytes(999, 'x');
+    EXPECT_EQ(dgps::putBytes(bytes.data(), 999), dgps::kPutAllStored);
+    EXPECT_EQ(dgps::putBytes(bytes.data(), 1), dgps::kPutRingFull);
+    EXPECT_EQ(dgps::rawLog().index, 999) << "the byte that did not fit is not logged";
+    EXPECT_EQ(dgps::runFramer(), 'x');
+    EXPECT_EQ(dgps::putBytes(bytes.data(), 999), dgps::kPutAllStored);
 }
 
 TEST_F(DgpsFraming, ResetParserDropsWhatTheLinkBrought) {
@@ -120,16 +125,11 @@ TEST_F(DgpsFraming, ResetParserDropsWhatTheLinkBrought) {
 
     dgps::resetParser();
     const auto& s = refreshed();
-    EXPECT_EQ(s.position.ggaTick, 0u);
-    EXPECT_EQ(s.position.latitude, 0.0);
-    EXPECT_EQ(s.position.altitudeUnit, 0);
-    EXPECT_FLOAT_EQ(s.position.hdop, -1.0f);
-    EXPECT_EQ(std::u16string(s.position.fixText), u"No Fix");
-    EXPECT_EQ(s.dop.fixMode, 1);
-    EXPECT_EQ(s.satellites[33].prn, 0);
+    EXPECT_EQ(text(s.position), "0 0 0- q0 n0 h-1 g0- d-1 No Fix 000000");
+    EXPECT_EQ(s.position.ggaTick + s.motion.motionTick, 0u);
+    EXPECT_EQ(text(s.dop), "-1 v0 [] 0 0 0");
+    EXPECT_EQ(text(s.satellites[33]) + " " + text(s.magVar), "0 0/0/0 u0 v0 0-");
     EXPECT_EQ(dgps::sbasPrn(33), 0);
-    EXPECT_EQ(s.motion.motionTick, 0u);
-    EXPECT_EQ(s.magVar.magVarDir, 0);
     const auto log = dgps::rawLog();
     EXPECT_EQ(log.index, 0);
     EXPECT_EQ(std::count(log.bytes, log.bytes + dgps::kRawLogSize, 0), dgps::kRawLogSize);
@@ -138,17 +138,6 @@ TEST_F(DgpsFraming, ResetParserDropsWhatTheLinkBrought) {
     EXPECT_EQ(dgps::runFramer(), 0) << "the unread bytes are gone";
     feed(cut.substr(30)); // the rest of the sentence cut by the reset
     EXPECT_TRUE(decoded.empty());
-}
-
-TEST(DgpsRing, PutBytesStopsWhenFull) {
-    dgps::resetParser();
-    std::vector<uint8_t> bytes(1200, 'x');
-    EXPECT_EQ(dgps::putBytes(bytes.data(), 999), dgps::kPutAllStored);
-    EXPECT_EQ(dgps::putBytes(bytes.data(), 1), dgps::kPutRingFull);
-    EXPECT_EQ(dgps::rawLog().index, 999) << "the byte that did not fit is not logged";
-    EXPECT_EQ(dgps::runFramer(), 'x');
-    EXPECT_EQ(dgps::putBytes(bytes.data(), 999), dgps::kPutAllStored);
-    dgps::resetParser();
 }
 
 } // namespace

@@ -1,4 +1,7 @@
-// Ageing of the working records when the receiver stops sending them.
+// Ageing of the working records when the receiver stops sending them, and the engine's refresh
+// and reset.
+
+#include <thread>
 
 #include "NmeaFixture.h"
 
@@ -7,27 +10,21 @@ namespace {
 
 using DgpsStaleness = NmeaFixture;
 
+// Two drains past the age: the first marks the record, the second clears it.
 TEST_F(DgpsStaleness, PositionClearsOnTheSecondDrainPastItsAge) {
-    feed(nmea(kExampleGga));
+    send("GPGGA,123519,4807.038,N,01131.000,E,2,08,0.9,545.4,M,46.9,M,3.5,0100");
     const uint32_t ggaTick = clock.tickCount();
+    const std::string fresh = "48.1173 11.5166667 545.4M q2 n8 h0.9 g46.9M d3.5 DGPS 123519";
     clock.advance(2500);
     drain();
     drain();
-    EXPECT_NEAR(refreshed().position.latitude, 48.1173, 1e-9) << "2500 ms is not too old yet";
-
+    EXPECT_EQ(text(refreshed().position), fresh) << "2500 ms is not too old yet";
     clock.advance(1);
     drain();
-    EXPECT_NEAR(refreshed().position.latitude, 48.1173, 1e-9) << "first stage only marks it";
+    EXPECT_EQ(text(refreshed().position), fresh);
     drain();
-    const auto& p = refreshed().position;
-    EXPECT_EQ(p.latitude, 0.0);
-    EXPECT_EQ(p.altitude, 0.0);
-    EXPECT_EQ(p.satellitesUsed, 0);
-    EXPECT_EQ(p.quality, 0);
-    EXPECT_FLOAT_EQ(p.hdop, -1.0f);
-    EXPECT_EQ(std::u16string(p.fixText), u"No Fix");
-    EXPECT_EQ(p.ggaTick, ggaTick);
-    EXPECT_EQ(p.altitudeUnit, 'M');
+    EXPECT_EQ(text(refreshed().position), "0 0 0M q0 n0 h-1 g46.9M d-1 No Fix 000000");
+    EXPECT_EQ(engine.state.position.ggaTick, ggaTick);
 }
 
 TEST_F(DgpsStaleness, FreshSentenceRestartsTheTwoStages) {
@@ -37,35 +34,76 @@ TEST_F(DgpsStaleness, FreshSentenceRestartsTheTwoStages) {
     send("GPVTG,054.7,T,034.4,M,005.5,N,010.2,K");
     clock.advance(2600);
     drain(); // marked again, not cleared
-    EXPECT_FLOAT_EQ(refreshed().motion.trackTrue, 54.7f);
+    EXPECT_EQ(text(refreshed().motion), "54.7 34.4 6.32928N");
     drain();
-    EXPECT_EQ(refreshed().motion.trackTrue, 0.0f);
-    EXPECT_EQ(engine.state.motion.speed, 0.0f);
-    EXPECT_FLOAT_EQ(engine.state.motion.trackMagnetic, 34.4f);
+    EXPECT_EQ(text(refreshed().motion), "0 34.4 0N");
 }
 
 TEST_F(DgpsStaleness, DopAndSatellitesAgeAfterEightSeconds) {
-    send("GPGSV,1,1,01,04,45,120,40");
+    send("GPGSA,M,1,,,,,,,,,,,,,,,"); // a DOP record without a tick would age out at once
+    send("GPGSV,1,1,02,04,45,120,40,122,20,250,33");
     send("GPGSA,M,3,04,,,,,,,,,,,,2.1,1.2,1.7");
     const uint32_t seen = clock.tickCount();
     clock.advance(8000);
     drain();
     drain();
-    EXPECT_EQ(refreshed().dop.fixMode, 3);
+    EXPECT_EQ(text(refreshed().dop), "M3 v2 [4] 2.1 1.2 1.7");
     clock.advance(1);
     drain();
     drain();
     const auto& s = refreshed();
-    EXPECT_EQ(s.dop.fixMode, 0);
-    EXPECT_EQ(s.dop.usedSlots[0], 0);
-    EXPECT_FLOAT_EQ(s.dop.pdop, -1.0f);
-    EXPECT_FLOAT_EQ(s.dop.vdop, -1.0f);
-    EXPECT_EQ(s.dop.gsaSelection, 'M');
+    EXPECT_EQ(text(s.dop), "M0 v0 [] -1 -1 -1");
     EXPECT_EQ(s.dop.gsaTick, seen);
-    EXPECT_EQ(s.satellites[4].prn, 0);
-    EXPECT_EQ(s.satellites[4].inView, 0);
-    EXPECT_EQ(s.satellites[4].used, 0);
-    EXPECT_EQ(s.satellites[4].lastSeenTick, seen);
+    for (int slot : {4, 33}) {
+        EXPECT_EQ(text(s.satellites[slot]), "0 0/0/0 u0 v0");
+        EXPECT_EQ(s.satellites[slot].lastSeenTick, seen);
+    }
+    EXPECT_EQ(dgps::sbasPrn(33), 0);
+}
+
+TEST_F(DgpsStaleness, ReceiveBytesNotesTheArrival) {
+    clock.advance(42);
+    feed("x");
+    EXPECT_EQ(engine.link.dataSeen, 1);
+    EXPECT_EQ(engine.lastDataTick, clock.tickCount());
+}
+
+TEST_F(DgpsStaleness, RefreshSkipsTickWhileTheLockIsBusyAndPublishes) {
+    struct Recorder : engine::StatePublisher {
+        void publish(const engine::GpsState& state) override {
+            latitudes.push_back(state.position.latitude);
+        }
+        std::vector<double> latitudes;
+    } recorder;
+    engine.setPublisher(&recorder);
+    feed(nmea(kExampleGga));
+    bool refreshed = true;
+    {
+        std::lock_guard<std::mutex> reader(engine.lock());
+        std::thread timer([&] { refreshed = engine.refresh(); });
+        timer.join();
+    }
+    EXPECT_FALSE(refreshed);
+    EXPECT_EQ(engine.state.position.ggaTick, 0u);
+    EXPECT_TRUE(engine.refresh());
+    EXPECT_EQ(recorder.latitudes, std::vector<double>{48.1173});
+    engine.setPublisher(nullptr);
+}
+
+TEST_F(DgpsStaleness, ResetKeepsVariationUnitsAndViewFlags) {
+    send("GPGSA,A,1,,,,,,,,,,,,,,,");
+    send("GPGSV,1,1,01,04,45,120,40");
+    send("GPGSA,A,3,04,,,,,,,,,,,,2.1,1.2,1.7");
+    send("GPVTG,054.7,T,034.4,M,005.5,N,010.2,K");
+    feed(nmea(kExampleGga));
+    ASSERT_TRUE(engine.refresh());
+    engine.resetGpsState();
+    const auto& s = engine.state;
+    EXPECT_EQ(text(s.position), "0 0 0M q0 n0 h-1 g46.9M d-1 No Fix 000000");
+    EXPECT_EQ(s.position.ggaTick, 0u);
+    EXPECT_EQ(text(s.dop), "A1 v0 [] 0 0 0");
+    EXPECT_EQ(text(s.satellites[4]), "0 0/0/0 u0 v1");
+    EXPECT_EQ(text(s.motion) + " " + text(s.magVar), "0 34.4 0N 20.3E");
 }
 
 } // namespace

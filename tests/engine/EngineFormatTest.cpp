@@ -33,35 +33,28 @@ protected:
     engine::GpsEngine engine{clock, prompter};
 };
 
-TEST_F(EngineFormat, DistanceAndSpeedFollowTheUnitsSetting) {
+TEST_F(EngineFormat, DistanceSpeedAndPositionFollowTheSettings) {
     char16_t text[32];
     engine.settings.Units = geodesy::Metric;
     ASSERT_TRUE(engine::formatDistance(engine, text, 1000.0));
     EXPECT_EQ(std::u16string(text), u" 1.00 km");
-
     engine.settings.Units = geodesy::Nautical;
     engine.state.motion.speed = 10.0f;
     ASSERT_TRUE(engine::formatSpeed(engine, text));
     EXPECT_EQ(std::u16string(text), u" 8.7 knt");
-}
 
-TEST_F(EngineFormat, PositionsFollowFormatDatumAndUnits) {
     engine.settings.Units = geodesy::Meters;
     engine.settings.Format = geodesy::FormatUTM;
     char zone[32], first[32], second[32], altitude[32];
     engine::formatPositionForOutput(engine, 0, 0, 3, 100, zone, first, second, altitude);
-    EXPECT_STREQ(zone, "31N*");
-    EXPECT_STREQ(first, "500000.00*E");
-    EXPECT_STREQ(altitude, "100.0*m");
-
-    char16_t position[64], wgsAltitude[32], localAltitude[32];
-    engine::formatPositionForDisplay(engine, 9.0, 38.7, 2000, position, wgsAltitude);
+    EXPECT_EQ(std::string(zone) + first + altitude, "31N*500000.00*E100.0*m");
+    char16_t position[64];
     std::snprintf(engine.settings.Datum, sizeof engine.settings.Datum, "ADI-M");
-    engine::formatPositionForDisplay(engine, 9.0, 38.7, 2000, position, localAltitude);
-    EXPECT_NE(std::u16string(wgsAltitude), std::u16string(localAltitude));
+    engine::formatPositionForDisplay(engine, 9.0, 38.7, 2000, position, text);
+    EXPECT_EQ(std::u16string(text), u" 2001.7 m") << "shifted to the configured datum";
 }
 
-TEST_F(EngineFormat, HeadingCorrectionReadsStateYearAndShowsThroughTheEnginePrompter) {
+TEST_F(EngineFormat, HeadingCorrectionReadsTheStateAndShowsARefusedModel) {
     engine.settings.Heading = 'A';
     engine.state.magVar.magVar = 3.5f;
     engine.state.magVar.magVarDir = 'W';
@@ -69,16 +62,15 @@ TEST_F(EngineFormat, HeadingCorrectionReadsStateYearAndShowsThroughTheEngineProm
 
     engine.settings.Heading = 'W';
     engine.state.position.latitude = 80;
-    engine.state.position.longitude = 0;
-    engine.state.position.altitude = 0;
     engine.decimalYear = 2025.0f;
     EXPECT_NEAR(engine::headingCorrection(engine), -1.28, 0.01);
     EXPECT_TRUE(prompter.messages().empty());
 
     engine.decimalYear = 2031.0f;
     EXPECT_EQ(engine::headingCorrection(engine), 0.0);
-    ASSERT_EQ(prompter.messages().size(), 1u);
-    EXPECT_EQ(prompter.messages()[0], geodesy::kMagneticOutdatedMessage);
+    EXPECT_EQ(prompter.messages(),
+              std::vector<std::string>{"WMM.COF File outdated for WMM2K Calculations or incorrect "
+                                       "system time. Please update the file or set time."});
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "engine/GpsEngine.h"
@@ -13,13 +14,16 @@ namespace engine {
 namespace {
 
 constexpr uint32_t kNow = 100000;
+constexpr float kNan = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInf = std::numeric_limits<float>::infinity();
 
-LinkFlags liveLink() {
-    LinkFlags link;
-    link.portOpen = 1;
-    link.commOk = 1;
-    link.dataSeen = 1;
-    return link;
+LinkFlags link(int portOpen = 1, int commOk = 1, int dataSeen = 1, int autoConnecting = 0) {
+    LinkFlags l;
+    l.portOpen = portOpen;
+    l.commOk = commOk;
+    l.dataSeen = dataSeen;
+    l.autoConnecting = autoConnecting;
+    return l;
 }
 
 GpsState fix(int quality, int fixMode, uint32_t ggaTick = kNow) {
@@ -30,162 +34,148 @@ GpsState fix(int quality, int fixMode, uint32_t ggaTick = kNow) {
     return state;
 }
 
-std::u16string status(const GpsState& state, const LinkFlags& link, uint32_t now = kNow) {
+std::u16string status(const GpsState& state, const LinkFlags& l = link(), uint32_t now = kNow) {
     char16_t buffer[32] = u"untouched";
-    EXPECT_TRUE(statusText(state, link, now, buffer, 32));
+    EXPECT_TRUE(statusText(state, l, now, buffer, 32));
     return buffer;
 }
 
-// Marks the first n slots from `first` as used with the given SNR and elevation.
-void useSatellites(GpsState& state, int first, int n, int16_t snr, int16_t elevation) {
-    for (int slot = first; slot < first + n; ++slot) {
-        state.satellites[slot].used = 1;
-        state.satellites[slot].snr = snr;
-        state.satellites[slot].elevation = elevation;
-    }
-}
-
-TEST(StatusText, LinkStateComesBeforeTheFixInItsOrder) {
-    GpsState good = fix(1, 3);
-    LinkFlags link = liveLink();
-    link.autoConnecting = 1;
-    link.portOpen = 0;
-    EXPECT_EQ(status(good, link), u"COM auto cn");
-    link.autoConnecting = 0;
-    EXPECT_EQ(status(good, link), u"COM discnt.");
-    link = liveLink();
-    link.commOk = 0;
-    link.dataSeen = 0;
-    EXPECT_EQ(status(good, link), u"COM errors ");
-    link.commOk = 1;
-    EXPECT_EQ(status(good, link), u"No COM actv.");
-}
-
-TEST(StatusText, PositionOlderThanTheTimeoutIsNoNewData) {
-    GpsState state = fix(1, 3, kNow - 3001);
-    EXPECT_EQ(status(state, liveLink()), u"No new data");
-    state.position.ggaTick = kNow - 3000;
-    EXPECT_EQ(status(state, liveLink()), u"3D GPS  ");
-}
-
-TEST(StatusText, AgeIsMeasuredAcrossTheTickCounterWrap) {
-    GpsState state = fix(2, 3, 0xFFFFFF00u);
-    EXPECT_EQ(status(state, liveLink(), 0x100u), u"3D Diff");
-}
-
-TEST(StatusText, NoPositionYetIsNoNewDataEvenRightAfterStart) {
-    GpsState state; // ggaTick 0: never
-    EXPECT_EQ(status(state, liveLink(), 500), u"No new data");
-}
-
-TEST(StatusText, KindOfFixByQualityAndMode) {
+TEST(StatusText, LinkStateFirstThenKindOfFix) {
     struct Case {
-        int quality;
-        int fixMode;
+        int portOpen, commOk, dataSeen, autoConnecting, quality, fixMode;
         const char16_t* text;
     };
     const Case cases[] = {
-        {0, 3, u"No Fix     "},      {0, 1, u"No Fix     "}, {1, 3, u"3D GPS  "},
-        {1, 2, u"2D GPS"},           {1, 0, u"2D GPS"},      {2, 3, u"3D Diff"},
-        {2, 2, u"2D Diff"},          {3, 3, u"3D PPS"},      {3, 1, u"2D PPS"},
-        {4, 3, u"3D RTK"},           {5, 2, u"2D RTK"},      {6, 3, u"Undefined State"},
-        {-1, 2, u"Undefined State"},
-    };
+        {0, 1, 1, 1, 1, 3, u"COM auto cn"},     {0, 1, 1, 0, 1, 3, u"COM discnt."},
+        {1, 0, 0, 0, 1, 3, u"COM errors "},     {1, 1, 0, 0, 1, 3, u"No COM actv."},
+        {1, 1, 1, 0, 0, 3, u"No Fix     "},     {1, 1, 1, 0, 1, 3, u"3D GPS  "},
+        {1, 1, 1, 0, 1, 0, u"2D GPS"},          {1, 1, 1, 0, 2, 3, u"3D Diff"},
+        {1, 1, 1, 0, 2, 2, u"2D Diff"},         {1, 1, 1, 0, 3, 3, u"3D PPS"},
+        {1, 1, 1, 0, 3, 1, u"2D PPS"},          {1, 1, 1, 0, 4, 3, u"3D RTK"},
+        {1, 1, 1, 0, 5, 2, u"2D RTK"},          {1, 1, 1, 0, 6, 3, u"Undefined State"},
+        {1, 1, 1, 0, -1, 2, u"Undefined State"}};
     for (const Case& c : cases)
-        EXPECT_EQ(status(fix(c.quality, c.fixMode), liveLink()), c.text)
+        EXPECT_EQ(status(fix(c.quality, c.fixMode),
+                         link(c.portOpen, c.commOk, c.dataSeen, c.autoConnecting)),
+                  c.text)
             << "quality " << c.quality << " mode " << c.fixMode;
-}
 
-TEST(StatusText, RefusesABufferBelowTwentyCharacters) {
     char16_t buffer[32] = u"keep";
-    EXPECT_FALSE(statusText(fix(1, 3), liveLink(), kNow, buffer, 19));
+    EXPECT_FALSE(statusText(fix(1, 3), link(), kNow, buffer, 19));
     EXPECT_EQ(std::u16string(buffer), u"keep");
-    EXPECT_TRUE(statusText(fix(6, 3), liveLink(), kNow, buffer, 20));
+    EXPECT_TRUE(statusText(fix(6, 3), link(), kNow, buffer, 20));
     EXPECT_EQ(std::u16string(buffer), u"Undefined State");
 }
 
-TEST(EstimatedHorizontalError, FactorDependsOnQualityAndMode) {
-    GpsState state = fix(1, 2);
-    state.dop.gsaHdop = 1.5f;
-    EXPECT_DOUBLE_EQ(estimatedHorizontalError(state), 1.5 * 8.0 * 2.0);
-    state.dop.fixMode = 3;
-    EXPECT_DOUBLE_EQ(estimatedHorizontalError(state), 1.5 * 5.3 * 2.0);
-    for (int quality = 2; quality <= 5; ++quality) {
-        state.position.quality = static_cast<int16_t>(quality);
-        EXPECT_DOUBLE_EQ(estimatedHorizontalError(state), 1.5 * 1.6 * 2.0);
+TEST(StatusText, PositionAgeDecidesNoNewData) {
+    EXPECT_EQ(status(fix(1, 3, kNow - 3001)), u"No new data");
+    EXPECT_EQ(status(fix(1, 3, kNow - 3000)), u"3D GPS  ");
+    EXPECT_EQ(status(fix(2, 3, 0xFFFFFF00u), link(), 0x100u), u"3D Diff"); // across the wrap
+    EXPECT_EQ(status(fix(1, 3, 0), link(), 500), u"No new data");          // never received
+}
+
+TEST(EstimatedHorizontalError, ByQualityModeAndHdop) {
+    struct Case {
+        int quality, fixMode;
+        float hdop;
+        double ehe;
+    };
+    // A stale DOP record (-1) or an HDOP that is no number gives no estimate.
+    const Case cases[] = {{1, 2, 1.5f, 24.0}, {1, 3, 1.5f, 15.9},  {2, 3, 1.5f, 4.8},
+                          {5, 2, 1.5f, 4.8},  {0, 3, 1.5f, -1.0},  {6, 3, 1.5f, -1.0},
+                          {1, 3, 0.0f, 0.0},  {1, 3, -1.0f, -1.0}, {2, 3, kNan, -1.0},
+                          {1, 2, kInf, -1.0}};
+    for (const Case& c : cases) {
+        GpsState state = fix(c.quality, c.fixMode);
+        state.dop.gsaHdop = c.hdop;
+        EXPECT_DOUBLE_EQ(estimatedHorizontalError(state), c.ehe)
+            << "quality " << c.quality << " mode " << c.fixMode << " hdop " << c.hdop;
     }
-    state.position.quality = 0;
-    EXPECT_EQ(estimatedHorizontalError(state), -1.0);
-    state.position.quality = 6;
-    EXPECT_EQ(estimatedHorizontalError(state), -1.0);
 }
 
 class MaskTest : public ::testing::Test {
 protected:
     int code(const GpsState& state) {
         int c = -1;
-        bool masked = maskCode(state, settings, c);
+        const bool masked = maskCode(state, settings, c);
         EXPECT_EQ(masked, c != MaskPassed);
         return c;
+    }
+    // Marks slots first..last as used with the given SNR and elevation.
+    static void use(GpsState& state, int first, int last, int16_t snr, int16_t elevation) {
+        for (int slot = first; slot <= last; ++slot)
+            state.satellites[slot] = {0, 0, 0, elevation, snr, 1, 0};
     }
     Settings settings;
 };
 
-TEST_F(MaskTest, WithoutMasksOnlyAMissingFixFails) {
-    EXPECT_EQ(code(fix(0, 1)), MaskNoFix);
+TEST_F(MaskTest, PdopMaskFailsWhatItCannotJudge) {
     GpsState poor = fix(1, 2);
-    poor.dop.pdop = 99.0f;
+    poor.dop.pdop = kNan;
     poor.dop.gsaHdop = 50.0f;
-    EXPECT_EQ(code(poor), MaskPassed);
-}
-
-TEST_F(MaskTest, EheMaskWithoutFixReportsNoFix) {
-    settings.MaskEHE = 1;
-    settings.MaxEHE = 5.0f;
-    GpsState state = fix(0, 1);
-    state.dop.gsaHdop = 40.0f;
-    EXPECT_EQ(code(state), MaskNoFix);
-    state.position.quality = 1;
-    EXPECT_EQ(code(state), MaskEheHigh);
-    state.dop.gsaHdop = 0.25f; // 0.25 * 8 * 2 = 4 m
-    EXPECT_EQ(code(state), MaskPassed);
-}
-
-TEST_F(MaskTest, PdopEqualToTheMaximumPasses) {
+    EXPECT_EQ(code(poor), MaskPassed) << "no mask on";
     settings.MaskPDOP = 1;
     settings.MaxPDOP = 2.7f;
-    GpsState state = fix(1, 3);
-    state.dop.pdop = 2.7f;
-    EXPECT_EQ(code(state), MaskPassed);
-    state.dop.pdop = std::nextafter(2.7f, 100.0f);
-    EXPECT_EQ(code(state), MaskPdopHigh);
+    // A stale record's -1, 0 before any GSA and no number all fail.
+    const float pdops[] = {2.7f, std::nextafter(2.7f, 100.0f), 0.5f, -1.0f, 0.0f, kNan, kInf};
+    const int codes[] = {MaskPassed,   MaskPdopHigh, MaskPassed,  MaskPdopHigh,
+                         MaskPdopHigh, MaskPdopHigh, MaskPdopHigh};
+    for (int i = 0; i < 7; ++i) {
+        poor.dop.pdop = pdops[i];
+        EXPECT_EQ(code(poor), codes[i]) << pdops[i];
+    }
 }
 
-TEST_F(MaskTest, SnrMaskNeedsFourUsedSatellitesAtTheMinimum) {
+TEST_F(MaskTest, EheMaskFailsWhatItCannotJudgeButNoFixStaysNoFix) {
+    settings.MaskEHE = 1;
+    settings.MaxEHE = 12.72f;
+    struct Case {
+        int quality;
+        float hdop;
+        int code;
+    };
+    const Case cases[] = {
+        {1, 1.1f, MaskPassed}, // 11.66 m
+        // 12.7200005 m: above 12.72f only when compared in double precision.
+        {1, 1.2f, MaskEheHigh},
+        {1, 0.0f, MaskPassed},
+        {2, -1.0f, MaskEheHigh},
+        {1, kNan, MaskEheHigh},
+        {6, 1.0f, MaskEheHigh}, // no EHE for an undefined quality
+        {0, 40.0f, MaskNoFix},
+        {0, -1.0f, MaskNoFix},
+    };
+    for (const Case& c : cases) {
+        GpsState state = fix(c.quality, 3);
+        state.dop.gsaHdop = c.hdop;
+        EXPECT_EQ(code(state), c.code) << "quality " << c.quality << " hdop " << c.hdop;
+    }
+}
+
+TEST_F(MaskTest, SnrAndElevationNeedFourUsedSatellitesAtTheMinimum) {
     settings.MaskSNR = 1;
     settings.MinSNR = 30.0f;
     GpsState state = fix(1, 3);
-    useSatellites(state, 1, 3, 45, 0);
-    EXPECT_EQ(code(state), MaskLowSnr);
+    use(state, 1, 3, 45, 0);
     state.satellites[20].snr = 50; // tracked but not used
     EXPECT_EQ(code(state), MaskLowSnr);
-    useSatellites(state, 37, 1, 30, 0); // the last slot walked, exactly at the minimum
+    use(state, 37, 37, 30, 0); // the last slot walked, exactly at the minimum
     EXPECT_EQ(code(state), MaskPassed);
     state.satellites[37].snr = 29;
     EXPECT_EQ(code(state), MaskLowSnr);
-}
 
-TEST_F(MaskTest, ElevationMaskCountsUsedSatellitesAboveTheMinimum) {
+    settings.MaskSNR = 0;
     settings.MaskElev = 1;
     settings.MinElev = 15.0f;
-    GpsState state = fix(1, 3);
-    useSatellites(state, 5, 4, 40, 14);
+    state = fix(1, 3);
+    use(state, 5, 8, 40, 14);
     EXPECT_EQ(code(state), MaskLowElevation);
-    useSatellites(state, 5, 4, 40, 15);
+    use(state, 5, 8, 40, 15);
     EXPECT_EQ(code(state), MaskPassed);
 }
 
 TEST_F(MaskTest, FirstFailingTestInOrderDecides) {
+    EXPECT_EQ(code(fix(0, 1)), MaskNoFix);
     settings.Mask3D = settings.MaskPDOP = settings.MaskDGPS = settings.MaskSNR = 1;
     settings.MaxPDOP = 3.0f;
     GpsState state = fix(3, 2); // PPS, 2D, PDOP too high, no satellites
@@ -203,30 +193,24 @@ TEST_F(MaskTest, MaskTextAppendsTheReasonAndNeverOverflows) {
     char16_t buffer[32] = u"Point 4: ";
     EXPECT_TRUE(maskText(fix(0, 1), settings, buffer, 32));
     EXPECT_EQ(std::u16string(buffer), u"Point 4: No Fix");
+    char16_t passing[8] = u"kept";
+    EXPECT_FALSE(maskText(fix(1, 3), settings, passing, 8));
+    EXPECT_EQ(std::u16string(passing), u"kept");
 
     settings.MaskElev = 1;
-    char16_t small[16] = {};
+    char16_t small[16] = u"Pt: ";
     small[15] = u'#';
-    std::u16string prefix = u"Pt: ";
-    prefix.copy(small, prefix.size());
     EXPECT_TRUE(maskText(fix(1, 3), settings, small, 12));
     EXPECT_EQ(std::u16string(small), u"Pt: low sat"); // 11 characters and the terminator
     EXPECT_EQ(small[15], u'#');
-
-    char16_t passing[8] = u"kept";
-    settings.MaskElev = 0;
-    EXPECT_FALSE(maskText(fix(1, 3), settings, passing, 8));
-    EXPECT_EQ(std::u16string(passing), u"kept");
 }
 
 TEST(FixStatusEngine, EngineFormsReadStateLinkAndClock) {
     platform::ManualClock clock(50000);
     platform::RecordingPrompter prompter;
     GpsEngine engine(clock, prompter);
-    engine.portOpen = engine.dataSeen = 1;
-    engine.state.position.quality = 2;
-    engine.state.position.ggaTick = 50000;
-    engine.state.dop.fixMode = 3;
+    engine.link.portOpen = engine.link.dataSeen = 1;
+    engine.state = fix(2, 3, 50000);
     engine.state.dop.gsaHdop = 1.0f;
     char16_t buffer[20];
     ASSERT_TRUE(statusText(engine, buffer, 20));

@@ -6,23 +6,20 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/GpsEngine.h"
+#include "NmeaFixture.h"
 #include "geodesy/DatumTable.h"
-#include "platform/Clock.h"
-#include "platform/Prompter.h"
 #include "support/TestSupport.h"
 
 namespace {
 
 // Stands in for the registry and configuration layer: hands out a fixed directory and notes the
 // calls, so the tests see where in the sequence each step runs.
-class FixedDirectory final : public engine::StartupServices {
-public:
-    FixedDirectory(std::string dir, bool found) : dir_(std::move(dir)), found_(found) {}
+struct FixedDirectory final : engine::StartupServices {
+    FixedDirectory(std::string dir, bool found) : dir(std::move(dir)), found(found) {}
     bool readApplicationDirectory(engine::GpsEngine& e) override {
         calls += "dir;";
-        std::snprintf(e.applicationDirectory, sizeof e.applicationDirectory, "%s", dir_.c_str());
-        return found_;
+        std::snprintf(e.applicationDirectory, sizeof e.applicationDirectory, "%s", dir.c_str());
+        return found;
     }
     bool readSettings(engine::GpsEngine& e) override {
         calls += "settings;";
@@ -30,20 +27,15 @@ public:
         std::memcpy(e.settings.GPSPort, u"COM5:", sizeof e.settings.GPSPort);
         return true;
     }
+    std::string dir;
+    bool found;
     std::string calls;
     float yearSeenBySettings = 0;
-
-private:
-    std::string dir_;
-    bool found_;
 };
 
-void copyTables(const testsupport::TempDir& dir, bool withMagneticModel) {
-    for (const char* name : {"ellips.dat", "3_param.dat", "7_param.dat", "WMM.COF"}) {
-        if (!withMagneticModel && std::strcmp(name, "WMM.COF") == 0) continue;
-        std::filesystem::copy_file(testsupport::sourcePath(std::string("share/") + name),
-                                   dir.file(name));
-    }
+void copyTable(const testsupport::TempDir& dir, const char* name) {
+    std::filesystem::copy_file(testsupport::sourcePath(std::string("share/") + name),
+                               dir.file(name));
 }
 
 class EngineStart : public ::testing::Test {
@@ -61,12 +53,13 @@ protected:
 };
 
 TEST_F(EngineStart, RunsEveryStepInOrderAndSucceeds) {
-    copyTables(dir, true);
+    for (const char* name : {"ellips.dat", "3_param.dat", "7_param.dat", "WMM.COF"})
+        copyTable(dir, name);
     FixedDirectory services(dir.path(), true);
     engine.setStartupServices(&services);
 
     engine.state.position.latitude = 1.0;
-    engine.commOk = 0;
+    engine.link.commOk = 0;
     ASSERT_TRUE(engine.start());
     EXPECT_TRUE(prompter.entries().empty());
     EXPECT_EQ(services.calls, "dir;settings;");
@@ -75,15 +68,10 @@ TEST_F(EngineStart, RunsEveryStepInOrderAndSucceeds) {
     EXPECT_TRUE(geodesy::datumTable().datumsLoaded());
 
     // Step 1 put every field back to its initial value.
-    const auto& s = engine.state;
-    EXPECT_EQ(std::u16string(s.position.fixText), u"No Fix");
-    EXPECT_FLOAT_EQ(s.position.hdop, -1.0f);
-    EXPECT_FLOAT_EQ(s.position.diffAge, -1.0f);
-    EXPECT_EQ(s.position.latitude, 0.0);
-    EXPECT_EQ(s.dop.fixMode, 1);
-    EXPECT_EQ(engine.commOk, 1);
-    EXPECT_EQ(engine.btStackUp, 1);
-    EXPECT_EQ(engine.staleTimeoutMs, 3000u);
+    EXPECT_EQ(enginetest::text(engine.state.position), "0 0 0- q0 n0 h-1 g0- d-1 No Fix 000000");
+    EXPECT_EQ(engine.state.dop.fixMode, 1);
+    EXPECT_EQ(engine.link.commOk + engine.btStackUp, 2);
+    EXPECT_EQ(engine.link.staleTimeoutMs, 3000u);
     EXPECT_EQ(engine.lastDataTick, clock.tickCount());
     EXPECT_EQ(std::u16string(engine.portName), u"COM5:") << "the port the configuration names";
     EXPECT_TRUE(engine.refresh());
@@ -102,28 +90,29 @@ TEST_F(EngineStart, MissingRegistryValueEndsStartUpBeforeTheTables) {
     EXPECT_EQ(std::u16string(engine.portName), u"COM3:") << "the default until the file is read";
 }
 
-TEST_F(EngineStart, MissingMagneticModelEndsStartUpBeforeTheSettings) {
-    copyTables(dir, false);
-    FixedDirectory services(dir.path(), true);
-    engine.setStartupServices(&services);
-
-    EXPECT_FALSE(engine.start());
-    EXPECT_EQ(prompter.messages(),
-              std::vector<std::string>{"Error initializing WMM - \"WMM.COF\" file not found."});
-    EXPECT_EQ(services.calls, "dir;");
-}
-
-TEST_F(EngineStart, MissingEllipsoidFileNamesTheFileAsTheDeviceDid) {
-    // The tables are process-wide and load once; this case needs a process that has not loaded
-    // them yet (ctest runs every test in its own process).
+// The tables are process-wide and load once; this case needs a process that has not loaded them
+// yet (ctest runs every test in its own process).
+TEST_F(EngineStart, EachMissingTableEndsStartUpWithItsMessageBeforeTheSettings) {
     if (geodesy::datumTable().ellipsoidsLoaded())
         GTEST_SKIP() << "tables already loaded in this process";
     FixedDirectory services(dir.path(), true);
     engine.setStartupServices(&services);
-
-    EXPECT_FALSE(engine.start());
-    EXPECT_EQ(prompter.messages(),
-              std::vector<std::string>{"Could not find \"ellipse.dat\" file."});
+    const struct {
+        const char* added;
+        const char* message;
+    } steps[] = {
+        {nullptr, "Could not find \"ellipse.dat\" file."}, // named as the device did
+        {"ellips.dat", "Error initializing datums."},
+        {"3_param.dat", "Error initializing datums."},
+        {"7_param.dat", "Error initializing WMM - \"WMM.COF\" file not found."},
+    };
+    for (const auto& step : steps) {
+        if (step.added != nullptr) copyTable(dir, step.added);
+        prompter.clear();
+        EXPECT_FALSE(engine.start());
+        EXPECT_EQ(prompter.messages(), std::vector<std::string>{step.message});
+    }
+    EXPECT_EQ(services.calls, "dir;dir;dir;dir;");
 }
 
 } // namespace

@@ -74,14 +74,5 @@ TEST_F(NoAllocation, FeedingFramingDecodingAndRefreshing) {
     EXPECT_EQ(fixModes, 20 * 3); // the sentences were decoded while counting
 }
 
-TEST(NoAllocationCounter, CountsWhileWatching) {
-    g_allocations = 0;
-    g_counting = true;
-    auto* p = new int(3);
-    g_counting = false;
-    delete p;
-    EXPECT_EQ(g_allocations.load(), 1);
-}
-
 } // namespace
 } // namespace enginetest

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 
 #include "geodesy/DatumTable.h"
 #include "support/TestSupport.h"
@@ -38,38 +39,38 @@ std::u16string speed(int32_t units, float mph) {
     return text(buffer);
 }
 
-TEST(FormatDistance, SwitchesToTheLargerUnitAtItsThreshold) {
-    EXPECT_EQ(distance(Metric, 999.9), u" 999.9 m");
-    EXPECT_EQ(distance(Meters, 1000.0), u" 1.00 km");
-    EXPECT_EQ(distance(Statute, 3047.9), u" 9999.7 ft");
-    EXPECT_EQ(distance(Feet, 3048.0), u" 1.89 mi");
-    EXPECT_EQ(distance(Nautical, 1852.0), u" 1.0 nm");
-    EXPECT_EQ(distance(7, 5.0), u" 5.0 m");
-}
+TEST(FormatDistance, LargerUnitFromItsThresholdSignKeptSmallBufferRefused) {
+    struct Case {
+        int32_t units;
+        double metres;
+        const char16_t* text;
+    };
+    const Case cases[] = {
+        {Metric, 999.9, u" 999.9 m"},     {Meters, 1000.0, u" 1.00 km"},
+        {Statute, 3047.9, u" 9999.7 ft"}, {Feet, 3048.0, u" 1.89 mi"},
+        {Nautical, 1852.0, u" 1.0 nm"},   {7, 5.0, u" 5.0 m"},
+        {Metric, -1500.0, u"-1.50 km"},   {Statute, -3048.0, u"-1.89 mi"},
+        {Metric, -999.9, u"-999.9 m"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(distance(c.units, c.metres), c.text) << c.units << " " << c.metres;
 
-TEST(FormatDistance, NegativeDistancesKeepTheirSign) {
-    EXPECT_EQ(distance(Metric, -1500.0), u"-1.50 km");
-    EXPECT_EQ(distance(Statute, -3048.0), u"-1.89 mi");
-    EXPECT_EQ(distance(Metric, -999.9), u"-999.9 m");
-}
-
-TEST(FormatDistance, SmallBufferIsRefusedAndLeftAlone) {
     char16_t buffer[11] = u"untouched";
     EXPECT_FALSE(formatDistance(Metric, std::span<char16_t>(buffer, 11), 5.0));
     EXPECT_EQ(text(buffer), u"untouched");
     char16_t exact[12];
     EXPECT_TRUE(formatDistance(Metric, exact, 5.0));
-    EXPECT_EQ(text(exact), u" 5.0 m");
 }
 
 TEST(FormatSpeed, LowVelocityInEveryUnitSystem) {
     for (int32_t units : {Statute, Metric, Nautical, Feet, Meters})
         EXPECT_EQ(speed(units, 0.49f), u"Low Vel") << units;
-    EXPECT_EQ(speed(Metric, 0.5f), u" 0.8 km/h");
-    EXPECT_EQ(speed(Nautical, 10.0f), u" 8.7 knt");
-    EXPECT_EQ(speed(Feet, 10.0f), u" 10.0 mph");
-    EXPECT_EQ(speed(9, 10.0f), u"untouched");
-
+    const std::tuple<int32_t, float, const char16_t*> cases[] = {{Metric, 0.5f, u" 0.8 km/h"},
+                                                                 {Nautical, 10.0f, u" 8.7 knt"},
+                                                                 {Feet, 10.0f, u" 10.0 mph"},
+                                                                 {9, 10.0f, u"untouched"}};
+    for (auto [units, mph, expected] : cases)
+        EXPECT_EQ(speed(units, mph), expected) << units;
     char16_t small[19] = u"untouched";
     EXPECT_FALSE(formatSpeed(Metric, 10.0f, small));
     EXPECT_EQ(text(small), u"untouched");
@@ -88,30 +89,28 @@ Display display(int32_t format, int32_t units, double lat, double lon, double al
     return {text(position), text(altitude)};
 }
 
-TEST(FormatPositionForDisplay, EachCoordinateFormat) {
-    EXPECT_EQ(display(FormatDD, Metric, 45.5, -0.25, 0).position, u"N  45.5000000 W  0.2500000");
-    EXPECT_EQ(display(FormatDM, Metric, -45.5, 10.75, 0).position,
-              u"S 45 30.00000' E 10 45.00000'");
-    EXPECT_EQ(display(FormatDMS, Metric, 12.5, -0.25, 0).position,
-              u"N 12 30' 0.00\" W 0 15' 0.00\"");
-    EXPECT_EQ(display(FormatUTM, Metric, 0, 3, 0).position, u"Zn 31N N 0.00 E 500000.00");
-    EXPECT_EQ(display(7, Metric, 0, 3, 0).position, u"untouched");
-}
-
-TEST(FormatPositionForDisplay, NoRoundingCarryIntoTheNextUnit) {
-    double almostMinute = 10.0 + 59.9999999999 / 60.0;
-    EXPECT_EQ(display(FormatDM, Metric, almostMinute, 0, 0).position.substr(0, 14),
-              u"N 10 60.00000'");
-    double almostSecond = 10.0 + 59.0 / 60.0 + 59.9999999 / 3600.0;
-    EXPECT_EQ(display(FormatDMS, Metric, almostSecond, 0, 0).position.substr(0, 15),
-              u"N 10 59' 60.00\"");
-}
-
-TEST(FormatPositionForDisplay, AltitudeInMetresOrFeet) {
-    EXPECT_EQ(display(FormatDD, Metric, 0, 0, 100).altitude, u" 100.0 m");
-    EXPECT_EQ(display(FormatDD, Meters, 0, 0, -2).altitude, u"-2.0 m");
-    for (int32_t units : {Statute, Nautical, Feet})
-        EXPECT_EQ(display(FormatDD, units, 0, 0, 100).altitude, u" 328.1 ft");
+TEST(FormatPositionForDisplay, EachCoordinateFormatAndAltitudeUnit) {
+    struct Case {
+        int32_t format, units;
+        double lat, lon, alt;
+        const char16_t *position, *altitude;
+    };
+    const Case cases[] = {
+        {FormatDD, Metric, 45.5, -0.25, 100, u"N  45.5000000 W  0.2500000", u" 100.0 m"},
+        {FormatDM, Meters, -45.5, 10.75, -2, u"S 45 30.00000' E 10 45.00000'", u"-2.0 m"},
+        {FormatDMS, Statute, 12.5, -0.25, 100, u"N 12 30' 0.00\" W 0 15' 0.00\"", u" 328.1 ft"},
+        {FormatUTM, Nautical, 0, 3, 100, u"Zn 31N N 0.00 E 500000.00", u" 328.1 ft"},
+        {7, Feet, 0, 3, 100, u"untouched", u" 328.1 ft"},
+        // No rounding carry into the next unit.
+        {FormatDM, Metric, 10.0 + 59.9999999999 / 60.0, 0, 0, u"N 10 60.00000' E 0 0.00000'",
+         u" 0.0 m"},
+        {FormatDMS, Metric, 10.0 + 59.0 / 60.0 + 59.9999999 / 3600.0, 0, 0,
+         u"N 10 59' 60.00\" E 0 0' 0.00\"", u" 0.0 m"}};
+    for (const Case& c : cases) {
+        const Display d = display(c.format, c.units, c.lat, c.lon, c.alt);
+        EXPECT_EQ(d.position, c.position) << c.format << " " << c.lat;
+        EXPECT_EQ(d.altitude, c.altitude) << c.units;
+    }
 }
 
 TEST(FormatPositionLocalDatum, OtherDatumsShiftPositionAndHeight) {
@@ -125,78 +124,57 @@ TEST(FormatPositionLocalDatum, OtherDatumsShiftPositionAndHeight) {
     EXPECT_NE(local.position, wgs.position);
     EXPECT_NE(local.altitude, wgs.altitude);
 
-    // The raw texts are the shift's own result in degrees.
-    int index = 0;
-    ASSERT_EQ(tables().findDatum("ADI-M", index), 0u);
-    double lat = 0, lon = 0, h = 0;
-    ASSERT_EQ(tables().shiftFromWgs84(9.0 / kDegreesPerRadian, 38.7 / kDegreesPerRadian, 2000,
-                                      index, lat, lon, h),
-              0u);
+    // The raw texts are the shift's result in degrees (57.29577951 per radian).
     char la[kOutputTextSize], lo[kOutputTextSize], alt[kOutputTextSize];
     formatPositionRaw({Meters, FormatDMS, "ADI-M"}, tables(), 9.0, 38.7, 2000, la, lo, alt);
-    char expected[kOutputTextSize];
-    std::snprintf(expected, sizeof expected, "%.7f", lat * kDegreesPerRadian);
-    EXPECT_STREQ(la, expected);
-    std::snprintf(expected, sizeof expected, "%.7f", lon * kDegreesPerRadian);
-    EXPECT_STREQ(lo, expected);
-    std::snprintf(expected, sizeof expected, "%.1f", h);
-    EXPECT_STREQ(alt, expected);
-}
-
-TEST(FormatPositionRaw, SignedDegreesWhateverTheFormat) {
-    char la[kOutputTextSize], lo[kOutputTextSize], alt[kOutputTextSize];
+    EXPECT_STREQ(la, "8.9989557");
+    EXPECT_STREQ(lo, "38.6991628");
+    EXPECT_STREQ(alt, "2001.7");
+    // Signed degrees whatever the format; the altitude in the units' length.
     formatPositionRaw({Statute, FormatUTM, "WGE"}, tables(), -45.5, -0.25, 100, la, lo, alt);
-    EXPECT_STREQ(la, "-45.5000000");
-    EXPECT_STREQ(lo, "-0.2500000");
-    EXPECT_STREQ(alt, "328.1");
+    EXPECT_EQ(std::string(la) + " " + lo + " " + alt, "-45.5000000 -0.2500000 328.1");
 }
 
-struct Output {
-    std::string zone, first, second, altitude;
-};
-
-Output output(int32_t format, int spaced, double lat, double lon, double alt) {
+// zone|first|second|altitude in the spaced (1) or star (0) style.
+std::string output(int32_t format, int spaced, double lat, double lon, double alt) {
     char zone[kOutputTextSize] = "x", first[kOutputTextSize] = "x", second[kOutputTextSize] = "x",
          altitude[kOutputTextSize] = "x";
     formatPositionForOutput({Metric, format, "WGE"}, tables(), spaced, lat, lon, alt, zone, first,
                             second, altitude);
-    return {zone, first, second, altitude};
+    return std::string(zone) + "|" + first + "|" + second + "|" + altitude;
 }
 
-TEST(FormatPositionForOutput, SpacedStyle) {
-    Output dm = output(FormatDM, 1, -45.5, 10.75, 12.34);
-    EXPECT_EQ(dm.zone, "");
-    EXPECT_EQ(dm.first, "S 45 30.00000'");
-    EXPECT_EQ(dm.second, "E 10 45.00000'");
-    EXPECT_EQ(dm.altitude, "12.3 m");
-    EXPECT_EQ(output(FormatDMS, 1, 1, -0.25, 0).second, "W 0 15' 0.00\"");
-    EXPECT_EQ(output(FormatDD, 1, 1, -0.25, 0).second, "W 0.2500000");
-    Output utm = output(FormatUTM, 1, 0, 3, 0);
-    EXPECT_EQ(utm.zone, "31N");
-    EXPECT_EQ(utm.first, "Zn 31N 500000.00 E");
-    EXPECT_EQ(utm.second, "Zn 31N 0.00 N");
-}
-
-TEST(FormatPositionForOutput, StarStyle) {
-    Output utm = output(FormatUTM, 0, 0, 3, 100);
-    EXPECT_EQ(utm.zone, "31N*");
-    EXPECT_EQ(utm.first, "500000.00*E");
-    EXPECT_EQ(utm.second, "0.00*N");
-    EXPECT_EQ(utm.altitude, "100.0*m");
-    EXPECT_EQ(output(FormatDM, 0, -45.5, 0, 0).first, "S*45*30.00000");
-    EXPECT_EQ(output(FormatDMS, 0, 0, -0.25, 0).second, "W*0*15*0.00");
-    EXPECT_EQ(output(FormatDD, 0, 45.5, 0, 0).first, "N*45.5000000");
-    Output unknown = output(9, 0, 45.5, 0, 0);
-    EXPECT_EQ(unknown.first, "");
-    EXPECT_EQ(unknown.second, "");
+TEST(FormatPositionForOutput, SpacedAndStarStyles) {
+    struct Case {
+        int32_t format;
+        int spaced;
+        double lat, lon, alt;
+        const char* fields;
+    };
+    const Case cases[] = {
+        {FormatDM, 1, -45.5, 10.75, 12.34, "|S 45 30.00000'|E 10 45.00000'|12.3 m"},
+        {FormatDMS, 1, 1, -0.25, 0, "|N 1 0' 0.00\"|W 0 15' 0.00\"|0.0 m"},
+        {FormatDD, 1, 1, -0.25, 0, "|N 1.0000000|W 0.2500000|0.0 m"},
+        {FormatUTM, 1, 0, 3, 0, "31N|Zn 31N 500000.00 E|Zn 31N 0.00 N|0.0 m"},
+        {FormatUTM, 0, 0, 3, 100, "31N*|500000.00*E|0.00*N|100.0*m"},
+        {FormatDM, 0, -45.5, 0, 0, "|S*45*30.00000|E*0*0.00000|0.0*m"},
+        {FormatDMS, 0, 0, -0.25, 0, "|N*0*0*0.00|W*0*15*0.00|0.0*m"},
+        {FormatDD, 0, 45.5, 0, 0, "|N*45.5000000|E*0.0000000|0.0*m"},
+        {9, 0, 45.5, 0, 0, "|||0.0*m"}};
+    for (const Case& c : cases)
+        EXPECT_EQ(output(c.format, c.spaced, c.lat, c.lon, c.alt), c.fields)
+            << c.format << " " << c.spaced;
 }
 
 TEST(PositionFormatters, NonFiniteCoordinatesAndTinyBuffers) {
+    EXPECT_EQ(display(FormatDD, Metric, -0.0, -0.0, 0).position, u"N  0.0000000 E  0.0000000");
+    EXPECT_EQ(display(FormatDM, Metric, NAN, INFINITY, NAN).position, u"N 0 nan' E 0 inf'");
+    EXPECT_EQ(display(FormatDMS, Metric, INFINITY, 0, INFINITY).altitude, u" inf m");
+    EXPECT_EQ(display(FormatUTM, Metric, NAN, NAN, 0).position, u"Zn 0Z N nan E nan");
     for (int32_t format : {FormatDD, FormatDM, FormatDMS, FormatUTM}) {
         for (double bad : {double(NAN), double(INFINITY), -double(INFINITY), 1e300}) {
-            Display d = display(format, Statute, bad, bad, bad, "ADI-M");
-            EXPECT_FALSE(d.altitude.empty());
-            output(format, format % 2, bad, -bad, bad);
+            EXPECT_FALSE(display(format, Statute, bad, bad, bad, "ADI-M").altitude.empty());
+            output(format, format % 2, bad, -bad, bad); // no crash, no overflow
         }
     }
     char16_t position[4], altitude[1];

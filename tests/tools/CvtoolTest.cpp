@@ -201,7 +201,8 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
         {"nmea", testsupport::nmea("GPVTG,054.7,T,034.4,M,005.5,N\x7f\",010.2,K"),
          "...N\\u007f\\\",010.2...\"speedUnit\":\"N\"", 0},
         {"nmea --ini $DIR/cv.ini $DIR/in.nmea", "",
-         "...\"statusText\":\"2D GPS\",\"ehe\":0,\"masked\":false,\"maskCode\":0,\"maskText\":\"\"}"
+         "...\"statusText\":\"2D GPS\",\"ehe\":0,\"masked\":true,\"maskCode\":2,"
+         "\"maskText\":\"PDOP high\"}"
          "...\"statusText\":\"3D GPS  \",\"ehe\":12.72"
          "...\"masked\":true,\"maskCode\":2,\"maskText\":\"PDOP high\"}"
          "...\"statusText\":\"No Fix     \",\"ehe\":-1,\"masked\":true,\"maskCode\":2", 0, "",

@@ -300,8 +300,8 @@ bool applyIni(const char* path, engine::GpsEngine& engine) {
         usageError("nmea: cannot read the cv.ini %s: %s", path, why);
         return false;
     }
-    engine.portOpen = 1;
-    engine.commOk = 1;
+    engine.link.portOpen = 1;
+    engine.link.commOk = 1;
     return true;
 }
 

@@ -260,7 +260,7 @@ int cmdWatch(int argc, char** argv) {
     // Constructed only: start() would read the configuration and open the configured port,
     // while here the stream comes from the input instead.
     engine::GpsEngine gps(clock, prompter);
-    gps.portOpen = 1; // the stream stands for an open port; its first bytes mark data as seen
+    gps.link.portOpen = 1; // the stream stands for an open port; its first bytes mark data as seen
     View view(useStdin ? "stdin" : path, isatty(STDOUT_FILENO) == 1);
     StreamReader reader(fd, gps);
     reader.start();
