@@ -61,7 +61,7 @@ void GpsEngine::initialiseFields() {
     btPortInUse = 0;
     externalPort = 0;
     lastDataTick = clock_.tickCount();
-    portHandle = kInvalidHandle;
+    port.reset();
 
     settings = Settings{};
     std::memcpy(portName, settings.GPSPort, sizeof portName);

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
 #include "engine/GpsState.h"
@@ -11,6 +12,10 @@
 #include "engine/Settings.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
+
+namespace platform {
+class CommPort;
+} // namespace platform
 
 namespace engine {
 
@@ -31,7 +36,6 @@ public:
     virtual bool readSettings(class GpsEngine& engine) = 0;
 };
 
-inline constexpr int kInvalidHandle = -1;
 // resetGpsState clears satellite slots 0 to this one (start-up clears the whole table).
 inline constexpr int kResetSatelliteSlots = 38;
 
@@ -81,7 +85,9 @@ public:
     int32_t externalPort = 0;
     uint32_t lastDataTick = 0;
     char16_t portName[kPortNameCapacity] = u"COM3:";
-    int portHandle = kInvalidHandle;
+    // The open port, or empty. Replaced and reset under the engine lock; the reader keeps its own
+    // reference while it waits, so a close never frees the port under it.
+    std::shared_ptr<platform::CommPort> port;
 
     // --- Start-up values ---
     float decimalYear = 0.0f;
