@@ -49,8 +49,7 @@ TEST(FormatDistance, LargerUnitFromItsThresholdSignKeptSmallBufferRefused) {
         {Metric, 999.9, u" 999.9 m"},     {Meters, 1000.0, u" 1.00 km"},
         {Statute, 3047.9, u" 9999.7 ft"}, {Feet, 3048.0, u" 1.89 mi"},
         {Nautical, 1852.0, u" 1.0 nm"},   {7, 5.0, u" 5.0 m"},
-        {Metric, -1500.0, u"-1.50 km"},   {Statute, -3048.0, u"-1.89 mi"},
-        {Metric, -999.9, u"-999.9 m"},
+        {Metric, -1500.0, u"-1.50 km"},   {Metric, -999.9, u"-999.9 m"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(distance(c.units, c.metres), c.text) << c.units << " " << c.metres;
@@ -114,16 +113,13 @@ TEST(FormatPositionForDisplay, EachCoordinateFormatAndAltitudeUnit) {
 }
 
 TEST(FormatPositionLocalDatum, OtherDatumsShiftPositionAndHeight) {
-    auto wgs = display(FormatDD, Metric, 9.0, 38.7, 2000);
-    auto unknown = display(FormatDD, Metric, 9.0, 38.7, 2000, "NOPE");
-    EXPECT_EQ(unknown.position, wgs.position);
-    EXPECT_EQ(unknown.altitude, wgs.altitude);
-    EXPECT_EQ(display(FormatDD, Metric, 9.0, 38.7, 2000, " wge ").position, wgs.position);
-
-    auto local = display(FormatDD, Metric, 9.0, 38.7, 2000, "ADI-M");
-    EXPECT_NE(local.position, wgs.position);
-    EXPECT_NE(local.altitude, wgs.altitude);
-
+    const std::u16string wgs = u"N  9.0000000 E  38.7000000| 2000.0 m";
+    const std::pair<const char*, std::u16string> cases[] = {
+        {" wge ", wgs}, {"NOPE", wgs}, {"ADI-M", u"N  8.9989557 E  38.6991628| 2001.7 m"}};
+    for (const auto& [datum, expected] : cases) {
+        const Display d = display(FormatDD, Metric, 9.0, 38.7, 2000, datum);
+        EXPECT_EQ(d.position + u"|" + d.altitude, expected) << datum;
+    }
     // The raw texts are the shift's result in degrees (57.29577951 per radian).
     char la[kOutputTextSize], lo[kOutputTextSize], alt[kOutputTextSize];
     formatPositionRaw({Meters, FormatDMS, "ADI-M"}, tables(), 9.0, 38.7, 2000, la, lo, alt);
