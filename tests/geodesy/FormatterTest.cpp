@@ -40,19 +40,14 @@ std::u16string speed(int32_t units, float mph) {
 }
 
 TEST(FormatDistance, LargerUnitFromItsThresholdSignKeptSmallBufferRefused) {
-    struct Case {
-        int32_t units;
-        double metres;
-        const char16_t* text;
-    };
-    const Case cases[] = {
+    const std::tuple<int32_t, double, const char16_t*> cases[] = {
         {Metric, 999.9, u" 999.9 m"},     {Meters, 1000.0, u" 1.00 km"},
         {Statute, 3047.9, u" 9999.7 ft"}, {Feet, 3048.0, u" 1.89 mi"},
         {Nautical, 1852.0, u" 1.0 nm"},   {7, 5.0, u" 5.0 m"},
         {Metric, -1500.0, u"-1.50 km"},   {Metric, -999.9, u"-999.9 m"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(distance(c.units, c.metres), c.text) << c.units << " " << c.metres;
+    for (auto [units, metres, expected] : cases)
+        EXPECT_EQ(distance(units, metres), expected) << units << " " << metres;
 
     char16_t buffer[11] = u"untouched";
     EXPECT_FALSE(formatDistance(Metric, std::span<char16_t>(buffer, 11), 5.0));
@@ -141,13 +136,8 @@ std::string output(int32_t format, int spaced, double lat, double lon, double al
 }
 
 TEST(FormatPositionForOutput, SpacedAndStarStyles) {
-    struct Case {
-        int32_t format;
-        int spaced;
-        double lat, lon, alt;
-        const char* fields;
-    };
-    const Case cases[] = {
+    // format, spaced, latitude, longitude, altitude, fields
+    const std::tuple<int32_t, int, double, double, double, const char*> cases[] = {
         {FormatDM, 1, -45.5, 10.75, 12.34, "|S 45 30.00000'|E 10 45.00000'|12.3 m"},
         {FormatDMS, 1, 1, -0.25, 0, "|N 1 0' 0.00\"|W 0 15' 0.00\"|0.0 m"},
         {FormatDD, 1, 1, -0.25, 0, "|N 1.0000000|W 0.2500000|0.0 m"},
@@ -157,9 +147,8 @@ TEST(FormatPositionForOutput, SpacedAndStarStyles) {
         {FormatDMS, 0, 0, -0.25, 0, "|N*0*0*0.00|W*0*15*0.00|0.0*m"},
         {FormatDD, 0, 45.5, 0, 0, "|N*45.5000000|E*0.0000000|0.0*m"},
         {9, 0, 45.5, 0, 0, "|||0.0*m"}};
-    for (const Case& c : cases)
-        EXPECT_EQ(output(c.format, c.spaced, c.lat, c.lon, c.alt), c.fields)
-            << c.format << " " << c.spaced;
+    for (auto [format, spaced, lat, lon, alt, fields] : cases)
+        EXPECT_EQ(output(format, spaced, lat, lon, alt), fields) << format << " " << spaced;
 }
 
 TEST(PositionFormatters, NonFiniteCoordinatesAndTinyBuffers) {
