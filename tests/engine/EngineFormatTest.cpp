@@ -56,7 +56,6 @@ TEST_F(EngineFormat, HeadingCorrectionReadsTheStateAndShowsARefusedModel) {
     engine.state.magVar.magVar = 3.5f;
     engine.state.magVar.magVarDir = 'W';
     EXPECT_DOUBLE_EQ(engine::headingCorrection(engine), 3.5);
-
     engine.settings.Heading = 'W';
     engine.state.position.latitude = 80;
     engine.decimalYear = 2025.0f;

@@ -56,7 +56,6 @@ TEST(StatusText, LinkStateFirstThenKindOfFix) {
         EXPECT_EQ(status(fix(quality, fixMode), link(portOpen, commOk, dataSeen, autoConnecting)),
                   text)
             << "quality " << quality << " mode " << fixMode;
-
     char16_t buffer[32] = u"keep";
     EXPECT_FALSE(statusText(fix(1, 3), link(), kNow, buffer, 19)); // too small for any text
     EXPECT_EQ(std::u16string(buffer), u"keep");

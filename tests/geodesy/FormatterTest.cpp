@@ -48,7 +48,6 @@ TEST(FormatDistance, LargerUnitFromItsThresholdSignKeptSmallBufferRefused) {
     };
     for (auto [units, metres, expected] : cases)
         EXPECT_EQ(distance(units, metres), expected) << units << " " << metres;
-
     char16_t buffer[11] = u"untouched";
     EXPECT_FALSE(formatDistance(Metric, std::span<char16_t>(buffer, 11), 5.0));
     EXPECT_EQ(text(buffer), u"untouched");
