@@ -13,10 +13,6 @@ namespace {
 
 using namespace geodesy;
 
-std::u16string text(const char16_t* s) {
-    return std::u16string(s);
-}
-
 const DatumTable& tables() {
     static DatumTable table;
     static bool loaded = [] {
@@ -27,18 +23,6 @@ const DatumTable& tables() {
     return table;
 }
 
-std::u16string distance(int32_t units, double metres) {
-    char16_t buffer[32] = u"untouched";
-    EXPECT_TRUE(formatDistance(units, buffer, metres));
-    return text(buffer);
-}
-
-std::u16string speed(int32_t units, float mph) {
-    char16_t buffer[32] = u"untouched";
-    EXPECT_TRUE(formatSpeed(units, mph, buffer));
-    return text(buffer);
-}
-
 TEST(FormatDistance, LargerUnitFromItsThresholdSignKeptSmallBufferRefused) {
     const std::tuple<int32_t, double, const char16_t*> cases[] = {
         {Metric, 999.9, u" 999.9 m"},     {Meters, 1000.0, u" 1.00 km"},
@@ -46,27 +30,30 @@ TEST(FormatDistance, LargerUnitFromItsThresholdSignKeptSmallBufferRefused) {
         {Nautical, 1852.0, u" 1.0 nm"},   {7, 5.0, u" 5.0 m"},
         {Metric, -1500.0, u"-1.50 km"},   {Metric, -999.9, u"-999.9 m"},
     };
-    for (auto [units, metres, expected] : cases)
-        EXPECT_EQ(distance(units, metres), expected) << units << " " << metres;
-    char16_t buffer[11] = u"untouched";
-    EXPECT_FALSE(formatDistance(Metric, std::span<char16_t>(buffer, 11), 5.0));
-    EXPECT_EQ(text(buffer), u"untouched");
-    char16_t exact[12];
+    for (auto [units, metres, expected] : cases) {
+        char16_t buffer[32];
+        EXPECT_TRUE(formatDistance(units, buffer, metres));
+        EXPECT_EQ(std::u16string(buffer), expected) << units << " " << metres;
+    }
+    char16_t small[11] = u"untouched", exact[12];
+    EXPECT_FALSE(formatDistance(Metric, small, 5.0));
     EXPECT_TRUE(formatDistance(Metric, exact, 5.0));
+    EXPECT_EQ(std::u16string(small), u"untouched");
 }
 
 TEST(FormatSpeed, LowVelocityInEveryUnitSystem) {
-    for (int32_t units : {Statute, Metric, Nautical, Feet, Meters})
-        EXPECT_EQ(speed(units, 0.49f), u"Low Vel") << units;
-    const std::tuple<int32_t, float, const char16_t*> cases[] = {{Metric, 0.5f, u" 0.8 km/h"},
-                                                                 {Nautical, 10.0f, u" 8.7 knt"},
-                                                                 {Feet, 10.0f, u" 10.0 mph"},
-                                                                 {9, 10.0f, u"untouched"}};
-    for (auto [units, mph, expected] : cases)
-        EXPECT_EQ(speed(units, mph), expected) << units;
+    const std::tuple<int32_t, float, const char16_t*> cases[] = {
+        {Statute, 0.49f, u"Low Vel"},   {Metric, 0.49f, u"Low Vel"}, {Nautical, 0.49f, u"Low Vel"},
+        {Feet, 0.49f, u"Low Vel"},      {Meters, 0.49f, u"Low Vel"}, {Metric, 0.5f, u" 0.8 km/h"},
+        {Nautical, 10.0f, u" 8.7 knt"}, {Feet, 10.0f, u" 10.0 mph"}, {9, 10.0f, u"untouched"}};
+    for (auto [units, mph, expected] : cases) {
+        char16_t buffer[32] = u"untouched";
+        EXPECT_TRUE(formatSpeed(units, mph, buffer));
+        EXPECT_EQ(std::u16string(buffer), expected) << units;
+    }
     char16_t small[19] = u"untouched";
     EXPECT_FALSE(formatSpeed(Metric, 10.0f, small));
-    EXPECT_EQ(text(small), u"untouched");
+    EXPECT_EQ(std::u16string(small), u"untouched");
 }
 
 struct Display {
@@ -79,7 +66,7 @@ Display display(int32_t format, int32_t units, double lat, double lon, double al
     char16_t position[kPositionTextSize] = u"untouched";
     char16_t altitude[kAltitudeTextSize] = {};
     formatPositionForDisplay({units, format, datum}, tables(), lat, lon, alt, position, altitude);
-    return {text(position), text(altitude)};
+    return {position, altitude};
 }
 
 TEST(FormatPositionForDisplay, EachCoordinateFormatAndAltitudeUnit) {
@@ -163,7 +150,7 @@ TEST(PositionFormatters, NonFiniteCoordinatesAndTinyBuffers) {
     }
     char16_t position[4], altitude[1];
     formatPositionForDisplay({Metric, FormatDMS, "WGE"}, tables(), -45.5, 0, 0, position, altitude);
-    EXPECT_EQ(text(position), u"S 4");
+    EXPECT_EQ(std::u16string(position), u"S 4");
     EXPECT_EQ(altitude[0], u'\0');
     std::span<char> none;
     formatPositionForOutput({Metric, FormatUTM, "WGE"}, tables(), 0, 0, 3, 0, none, none, none,
