@@ -107,12 +107,14 @@ TEST_F(MaskTest, PdopMaskFailsWhatItCannotJudge) {
     settings.MaskPDOP = 1;
     settings.MaxPDOP = 2.7f;
     // A stale record's -1, 0 before any GSA and no number all fail.
-    const float pdops[] = {2.7f, std::nextafter(2.7f, 100.0f), 0.5f, -1.0f, 0.0f, kNan, kInf};
-    const int codes[] = {MaskPassed,   MaskPdopHigh, MaskPassed,  MaskPdopHigh,
-                         MaskPdopHigh, MaskPdopHigh, MaskPdopHigh};
-    for (int i = 0; i < 7; ++i) {
-        poor.dop.pdop = pdops[i];
-        EXPECT_EQ(code(poor), codes[i]) << pdops[i];
+    const std::pair<float, int> cases[] = {
+        {2.7f, MaskPassed},   {std::nextafter(2.7f, 100.0f), MaskPdopHigh},
+        {0.5f, MaskPassed},   {-1.0f, MaskPdopHigh},
+        {0.0f, MaskPdopHigh}, {kNan, MaskPdopHigh},
+        {kInf, MaskPdopHigh}};
+    for (auto [pdop, expected] : cases) {
+        poor.dop.pdop = pdop;
+        EXPECT_EQ(code(poor), expected) << pdop;
     }
 }
 
@@ -129,8 +131,7 @@ TEST_F(MaskTest, EheMaskFailsWhatItCannotJudgeButNoFixStaysNoFix) {
         {1, kNan, MaskEheHigh},
         {6, 1.0f, MaskEheHigh}, // no EHE for an undefined quality
         {0, 40.0f, MaskNoFix},
-        {0, -1.0f, MaskNoFix},
-    };
+        {0, -1.0f, MaskNoFix}};
     for (auto [quality, hdop, expected] : cases) {
         GpsState state = fix(quality, 3);
         state.dop.gsaHdop = hdop;
