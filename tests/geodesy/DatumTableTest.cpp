@@ -81,20 +81,14 @@ TEST(EllipsoidLoading, ReadsFixedColumnsAndUserDefinedMarker) {
                          "\r\n\n",
                      "", ""),
               0u);
-    EXPECT_EQ(t.table.ellipsoidCount(), 3);
     int i = 0;
     ASSERT_EQ(t.table.findEllipsoid("myx", i), 0u); // two characters count, any case
-    EXPECT_EQ(i, 3);
-    EXPECT_EQ(t.table.ellipsoid(3)->userDefined, 1);
-    EXPECT_STREQ(t.table.ellipsoid(3)->name, "My ellipsoid                 ");
-    double a = 0, f = 0, e2 = 0;
-    EXPECT_EQ(t.table.wgs72Parameters(a, f), 0u);
-    EXPECT_EQ(a, 6378135.0);
-    EXPECT_DOUBLE_EQ(f, 1.0 / 298.26);
-    EXPECT_EQ(t.table.ellipsoidEccentricitySquared(1, e2), 0u);
-    EXPECT_NEAR(e2, 0.00669437999014138, 1e-15);
+    const Ellipsoid* e = t.table.ellipsoid(3);
+    EXPECT_EQ(std::to_string(t.table.ellipsoidCount()) + std::to_string(i) + e->name +
+                  std::to_string(e->userDefined),
+              "33My ellipsoid                 1");
+    double a = 0, f = 0;
     EXPECT_EQ(t.table.ellipsoidParameters(4, a, f), EllipsoidStatus::InvalidIndex);
-    EXPECT_EQ(a, 0.0);
     EXPECT_EQ(t.table.findEllipsoid("XX", i), EllipsoidStatus::UnknownCode);
 }
 
@@ -132,36 +126,34 @@ TEST(DatumLoading, ShippedTablesInListOrder) {
     EXPECT_EQ(t.datumName(1, name) | t.datumCode(2, code) | t.datumEllipsoidCode(3, ellipsoid), 0u);
     EXPECT_EQ(std::string(name) + "|" + code + "|" + ellipsoid,
               "World Geodetic System 1984|WGC|AA");
-    EXPECT_EQ(t.datumCode(231, code), DatumStatus::InvalidIndex);
-    EXPECT_EQ(t.datumCode(0, code), DatumStatus::InvalidIndex);
-
+    EXPECT_EQ(t.datumCode(231, code) | t.datumCode(0, code), DatumStatus::InvalidIndex);
     for (auto [text, index] : {std::pair{" wge ", 1}, {"ogb-7", 3}, {"ADI-M", 4}}) {
         EXPECT_EQ(t.findDatum(text, i), 0u);
         EXPECT_EQ(i, index);
     }
-    EXPECT_EQ(t.datum(3)->type, SevenParameter);
-    EXPECT_NEAR(t.datum(3)->parameters[5], -0.8421 / 206264.8062471, 1e-18);
     EXPECT_EQ(t.findDatum("OGB-7XX", i), DatumStatus::InvalidCode);
     EXPECT_EQ(t.findDatum("NOPE", i), DatumStatus::InvalidCode);
 }
 
 TEST(DatumLoading, RecordLimits) {
     const std::string ellips = std::string(kWe) + kWd + kCd;
-    Tables ok7, over7, ok3, over3, ok32, over32;
-    EXPECT_EQ(ok7.load(ellips, repeat(kSeven, 25), ""), 0u);
-    EXPECT_EQ(ok7.table.datumCount(), 27);
-    EXPECT_EQ(over7.load(ellips, repeat(kSeven, 26), ""), DatumStatus::SevenParamOverflow);
-    EXPECT_EQ(over7.table.datumCount(), 0);
-    EXPECT_EQ(ok3.load(ellips, "", repeat(kThree, 250)), 0u);
-    EXPECT_EQ(ok3.table.datumCount(), 252);
-    EXPECT_EQ(over3.load(ellips, "", repeat(kThree, 251)), DatumStatus::ThreeParamOverflow);
-    EXPECT_FALSE(over3.table.datumsLoaded());
-    // 32 ellipsoids at most.
-    EXPECT_EQ(ok32.load(ellipsoidLines(32), "", ""), 0u);
-    EXPECT_EQ(ok32.table.ellipsoidCount(), 32);
-    EXPECT_EQ(over32.load(ellipsoidLines(33), "", ""), EllipsoidStatus::TooManyLines << 16);
-    int i = 0;
-    EXPECT_EQ(over32.table.findEllipsoid("WE", i), EllipsoidStatus::NotLoaded);
+    const struct {
+        std::string ellips, seven, three;
+        uint32_t status;
+        const char* counts; // datums/ellipsoids
+    } cases[] = {{ellips, repeat(kSeven, 25), "", 0, "27/3"},
+                 {ellips, repeat(kSeven, 26), "", DatumStatus::SevenParamOverflow, "0/3"},
+                 {ellips, "", repeat(kThree, 250), 0, "252/3"},
+                 {ellips, "", repeat(kThree, 251), DatumStatus::ThreeParamOverflow, "0/3"},
+                 {ellipsoidLines(32), "", "", 0, "2/32"},
+                 {ellipsoidLines(33), "", "", EllipsoidStatus::TooManyLines << 16, "0/0"}};
+    for (const auto& c : cases) {
+        Tables t;
+        EXPECT_EQ(t.load(c.ellips, c.seven, c.three), c.status) << c.counts;
+        EXPECT_EQ(std::to_string(t.table.datumCount()) + "/" +
+                      std::to_string(t.table.ellipsoidCount()),
+                  c.counts);
+    }
 }
 
 TEST(TableLoading, MissingFilesAndWgsEllipsoids) {
@@ -225,25 +217,15 @@ TEST(DatumLoading, OverWideFieldsAndBadNumbersAreParseErrors) {
     EXPECT_EQ(exact.table.datum(3)->name, name32);
     EXPECT_STREQ(exact.table.datum(4)->name, "") << "no name field";
     const Datum* d = exact.table.datum(5);
-    EXPECT_STREQ(d->code, "ABCDEF");
-    EXPECT_EQ(d->userDefined, 1);
-    EXPECT_EQ(d->parameters[1], 2.0);
+    EXPECT_EQ(d->code + std::to_string(d->userDefined), "ABCDEF1");
     EXPECT_EQ(d->sigmaZ, 6.0);
     EXPECT_DOUBLE_EQ(d->southLatitude, -10 * kDeg);
     EXPECT_DOUBLE_EQ(d->eastLongitude, 40 * kDeg);
     // The seven-parameter file has no user-defined marker: a '*' is part of the code.
     Tables seven;
     ASSERT_EQ(seven.load(ellips, "*OGB \"Star\" AA 1 2 3 4 5 6 7\n", ""), 0u);
-    EXPECT_STREQ(seven.table.datum(3)->code, "*OGB");
-    EXPECT_EQ(seven.table.datum(3)->userDefined, 0);
-}
-
-TEST_F(ShippedTables, Wgs84IsUnchangedAndWgs72MovesLongitudeByFixedAmount) {
-    double lat, lon, h;
-    ASSERT_EQ(table.shiftFromWgs84(0.5, 3 * kPi / 2, 10.0, 1, lat, lon, h), 0u);
-    EXPECT_EQ(lat + lon + h, 0.5 + 3 * kPi / 2 + 10.0);
-    ASSERT_EQ(table.shiftToWgs84(2, 0.5, 1.0, 10.0, lat, lon, h), 0u);
-    EXPECT_EQ(lon, 1.0 + 2.685867793346782e-6);
+    EXPECT_EQ(seven.table.datum(3)->code + std::to_string(seven.table.datum(3)->userDefined),
+              "*OGB0");
 }
 
 TEST_F(ShippedTables, ShiftsAgreeWithIndependentReference) {
@@ -279,13 +261,12 @@ TEST_F(ShippedTables, ShiftsAgreeWithIndependentReference) {
 
 TEST_F(ShippedTables, RoundTripReturnsToStart) {
     for (const char* code : {"OGB-7", "NAS-C", "TOY-M", "WGC"}) {
-        for (double latDeg : {-60.0, 0.0, 45.0, 89.9}) {
+        for (double latDeg : {-60.0, 89.9}) { // the Molodensky and the geocentric route
             double lat, lon, h, lat84, lon84, h84;
             const int i = index(code);
             ASSERT_EQ(table.shiftFromWgs84(latDeg * kDeg, 2.0, 100.0, i, lat, lon, h), 0u);
             ASSERT_EQ(table.shiftToWgs84(i, lat, lon, h, lat84, lon84, h84), 0u);
-            // The Molodensky formulas are not exact inverses of each other: a few decimetres at
-            // most.
+            // The Molodensky formulas are not exact inverses: a few decimetres at most.
             EXPECT_NEAR(lat84, latDeg * kDeg, 5e-8) << code << latDeg;
             EXPECT_NEAR(lon84, 2.0, 1e-6) << code << latDeg; // 1e-6 rad is 6 m at 89.9 deg
             EXPECT_NEAR(h84, 100.0, 0.2) << code << latDeg;
@@ -344,30 +325,17 @@ TEST(DatumShift, UnknownOrUnusableEllipsoidIsAnEllipsoidError) {
     EXPECT_EQ(lat + lon + h, 21.0);
 }
 
-TEST(GeocentricConversion, CentreAxisRoundTripAndRefusedEllipsoid) {
+TEST(GeocentricConversion, PolesFromTheAxisAndRefusedInputs) {
     GeocentricConverter c;
     double lat, lon, h;
     c.geocentricToGeodetic(0, 0, 0, lat, lon, h);
     EXPECT_EQ(lat, kPi / 2);
-    EXPECT_EQ(lon, 0.0);
     EXPECT_NEAR(h, -6356752.314245, 1e-5);
     c.geocentricToGeodetic(0, 0, -6356762.314245, lat, lon, h);
     EXPECT_EQ(lat, -kPi / 2);
     EXPECT_NEAR(h, 10.0, 1e-3);
-
     double x, y, z;
-    // PROJ's cart: (51.5, -0.1, 0) -> 3978642.4708 -6944.0481 4968362.4573
-    ASSERT_EQ(c.geodeticToGeocentric(51.5 * kDeg, -0.1 * kDeg, 0, x, y, z), 0u);
-    EXPECT_NEAR(x, 3978642.4708, 1e-3);
-    EXPECT_NEAR(y, -6944.0481, 1e-3);
-    EXPECT_NEAR(z, 4968362.4573, 1e-3);
     EXPECT_EQ(c.geodeticToGeocentric(2.0, 0, 0, x, y, z), GeocentricStatus::InvalidLatitude);
     EXPECT_EQ(c.geodeticToGeocentric(0, -4.0, 0, x, y, z), GeocentricStatus::InvalidLongitude);
-
-    GeocentricConverter airy(6377563.396, 1 / 299.3249646);
-    EXPECT_EQ(airy.setGeocentricEllipsoid(-1.0, 1 / 298.0), GeocentricStatus::InvalidAxis);
-    EXPECT_EQ(airy.setGeocentricEllipsoid(6378000.0, 1 / 200.0),
-              GeocentricStatus::InvalidFlattening);
-    EXPECT_EQ(airy.semiMajorAxis(), 6377563.396); // a refused ellipsoid changes nothing
-    EXPECT_EQ(airy.flattening(), 1 / 299.3249646);
+    EXPECT_EQ(c.setGeocentricEllipsoid(-1.0, 1 / 298.0), GeocentricStatus::InvalidAxis);
 }

@@ -13,10 +13,6 @@ namespace {
 
 using namespace geodesy;
 
-std::u16string text(const char16_t* s) {
-    return std::u16string(s);
-}
-
 const DatumTable& tables() {
     static DatumTable table;
     static bool loaded = [] {
@@ -27,53 +23,37 @@ const DatumTable& tables() {
     return table;
 }
 
-std::u16string distance(int32_t units, double metres) {
-    char16_t buffer[32] = u"untouched";
-    EXPECT_TRUE(formatDistance(units, buffer, metres));
-    return text(buffer);
-}
-
-std::u16string speed(int32_t units, float mph) {
-    char16_t buffer[32] = u"untouched";
-    EXPECT_TRUE(formatSpeed(units, mph, buffer));
-    return text(buffer);
-}
-
 TEST(FormatDistance, LargerUnitFromItsThresholdSignKeptSmallBufferRefused) {
-    struct Case {
-        int32_t units;
-        double metres;
-        const char16_t* text;
-    };
-    const Case cases[] = {
+    const std::tuple<int32_t, double, const char16_t*> cases[] = {
         {Metric, 999.9, u" 999.9 m"},     {Meters, 1000.0, u" 1.00 km"},
         {Statute, 3047.9, u" 9999.7 ft"}, {Feet, 3048.0, u" 1.89 mi"},
         {Nautical, 1852.0, u" 1.0 nm"},   {7, 5.0, u" 5.0 m"},
-        {Metric, -1500.0, u"-1.50 km"},   {Statute, -3048.0, u"-1.89 mi"},
-        {Metric, -999.9, u"-999.9 m"},
+        {Metric, -1500.0, u"-1.50 km"},   {Metric, -999.9, u"-999.9 m"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(distance(c.units, c.metres), c.text) << c.units << " " << c.metres;
-
-    char16_t buffer[11] = u"untouched";
-    EXPECT_FALSE(formatDistance(Metric, std::span<char16_t>(buffer, 11), 5.0));
-    EXPECT_EQ(text(buffer), u"untouched");
-    char16_t exact[12];
+    for (auto [units, metres, expected] : cases) {
+        char16_t buffer[32];
+        EXPECT_TRUE(formatDistance(units, buffer, metres));
+        EXPECT_EQ(std::u16string(buffer), expected) << units << " " << metres;
+    }
+    char16_t small[11] = u"untouched", exact[12];
+    EXPECT_FALSE(formatDistance(Metric, small, 5.0));
     EXPECT_TRUE(formatDistance(Metric, exact, 5.0));
+    EXPECT_EQ(std::u16string(small), u"untouched");
 }
 
 TEST(FormatSpeed, LowVelocityInEveryUnitSystem) {
-    for (int32_t units : {Statute, Metric, Nautical, Feet, Meters})
-        EXPECT_EQ(speed(units, 0.49f), u"Low Vel") << units;
-    const std::tuple<int32_t, float, const char16_t*> cases[] = {{Metric, 0.5f, u" 0.8 km/h"},
-                                                                 {Nautical, 10.0f, u" 8.7 knt"},
-                                                                 {Feet, 10.0f, u" 10.0 mph"},
-                                                                 {9, 10.0f, u"untouched"}};
-    for (auto [units, mph, expected] : cases)
-        EXPECT_EQ(speed(units, mph), expected) << units;
+    const std::tuple<int32_t, float, const char16_t*> cases[] = {
+        {Statute, 0.49f, u"Low Vel"},   {Metric, 0.49f, u"Low Vel"}, {Nautical, 0.49f, u"Low Vel"},
+        {Feet, 0.49f, u"Low Vel"},      {Meters, 0.49f, u"Low Vel"}, {Metric, 0.5f, u" 0.8 km/h"},
+        {Nautical, 10.0f, u" 8.7 knt"}, {Feet, 10.0f, u" 10.0 mph"}, {9, 10.0f, u"untouched"}};
+    for (auto [units, mph, expected] : cases) {
+        char16_t buffer[32] = u"untouched";
+        EXPECT_TRUE(formatSpeed(units, mph, buffer));
+        EXPECT_EQ(std::u16string(buffer), expected) << units;
+    }
     char16_t small[19] = u"untouched";
     EXPECT_FALSE(formatSpeed(Metric, 10.0f, small));
-    EXPECT_EQ(text(small), u"untouched");
+    EXPECT_EQ(std::u16string(small), u"untouched");
 }
 
 struct Display {
@@ -86,7 +66,7 @@ Display display(int32_t format, int32_t units, double lat, double lon, double al
     char16_t position[kPositionTextSize] = u"untouched";
     char16_t altitude[kAltitudeTextSize] = {};
     formatPositionForDisplay({units, format, datum}, tables(), lat, lon, alt, position, altitude);
-    return {text(position), text(altitude)};
+    return {position, altitude};
 }
 
 TEST(FormatPositionForDisplay, EachCoordinateFormatAndAltitudeUnit) {
@@ -114,16 +94,13 @@ TEST(FormatPositionForDisplay, EachCoordinateFormatAndAltitudeUnit) {
 }
 
 TEST(FormatPositionLocalDatum, OtherDatumsShiftPositionAndHeight) {
-    auto wgs = display(FormatDD, Metric, 9.0, 38.7, 2000);
-    auto unknown = display(FormatDD, Metric, 9.0, 38.7, 2000, "NOPE");
-    EXPECT_EQ(unknown.position, wgs.position);
-    EXPECT_EQ(unknown.altitude, wgs.altitude);
-    EXPECT_EQ(display(FormatDD, Metric, 9.0, 38.7, 2000, " wge ").position, wgs.position);
-
-    auto local = display(FormatDD, Metric, 9.0, 38.7, 2000, "ADI-M");
-    EXPECT_NE(local.position, wgs.position);
-    EXPECT_NE(local.altitude, wgs.altitude);
-
+    const std::u16string wgs = u"N  9.0000000 E  38.7000000| 2000.0 m";
+    const std::pair<const char*, std::u16string> cases[] = {
+        {" wge ", wgs}, {"NOPE", wgs}, {"ADI-M", u"N  8.9989557 E  38.6991628| 2001.7 m"}};
+    for (const auto& [datum, expected] : cases) {
+        const Display d = display(FormatDD, Metric, 9.0, 38.7, 2000, datum);
+        EXPECT_EQ(d.position + u"|" + d.altitude, expected) << datum;
+    }
     // The raw texts are the shift's result in degrees (57.29577951 per radian).
     char la[kOutputTextSize], lo[kOutputTextSize], alt[kOutputTextSize];
     formatPositionRaw({Meters, FormatDMS, "ADI-M"}, tables(), 9.0, 38.7, 2000, la, lo, alt);
@@ -145,13 +122,8 @@ std::string output(int32_t format, int spaced, double lat, double lon, double al
 }
 
 TEST(FormatPositionForOutput, SpacedAndStarStyles) {
-    struct Case {
-        int32_t format;
-        int spaced;
-        double lat, lon, alt;
-        const char* fields;
-    };
-    const Case cases[] = {
+    // format, spaced, latitude, longitude, altitude, fields
+    const std::tuple<int32_t, int, double, double, double, const char*> cases[] = {
         {FormatDM, 1, -45.5, 10.75, 12.34, "|S 45 30.00000'|E 10 45.00000'|12.3 m"},
         {FormatDMS, 1, 1, -0.25, 0, "|N 1 0' 0.00\"|W 0 15' 0.00\"|0.0 m"},
         {FormatDD, 1, 1, -0.25, 0, "|N 1.0000000|W 0.2500000|0.0 m"},
@@ -161,9 +133,8 @@ TEST(FormatPositionForOutput, SpacedAndStarStyles) {
         {FormatDMS, 0, 0, -0.25, 0, "|N*0*0*0.00|W*0*15*0.00|0.0*m"},
         {FormatDD, 0, 45.5, 0, 0, "|N*45.5000000|E*0.0000000|0.0*m"},
         {9, 0, 45.5, 0, 0, "|||0.0*m"}};
-    for (const Case& c : cases)
-        EXPECT_EQ(output(c.format, c.spaced, c.lat, c.lon, c.alt), c.fields)
-            << c.format << " " << c.spaced;
+    for (auto [format, spaced, lat, lon, alt, fields] : cases)
+        EXPECT_EQ(output(format, spaced, lat, lon, alt), fields) << format << " " << spaced;
 }
 
 TEST(PositionFormatters, NonFiniteCoordinatesAndTinyBuffers) {
@@ -179,7 +150,7 @@ TEST(PositionFormatters, NonFiniteCoordinatesAndTinyBuffers) {
     }
     char16_t position[4], altitude[1];
     formatPositionForDisplay({Metric, FormatDMS, "WGE"}, tables(), -45.5, 0, 0, position, altitude);
-    EXPECT_EQ(text(position), u"S 4");
+    EXPECT_EQ(std::u16string(position), u"S 4");
     EXPECT_EQ(altitude[0], u'\0');
     std::span<char> none;
     formatPositionForOutput({Metric, FormatUTM, "WGE"}, tables(), 0, 0, 3, 0, none, none, none,

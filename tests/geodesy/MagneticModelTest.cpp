@@ -26,12 +26,6 @@ bool load(MagneticModel& model, const std::string& dir = kShare, char* buffer = 
     return model.loadMagneticModel(buffer, 512, 12);
 }
 
-// The shipped coefficients with another epoch line.
-std::string withEpoch(const std::string& epochLine) {
-    const std::string cof = testsupport::readFile(kShare + "WMM.COF");
-    return epochLine + cof.substr(cof.find('\n'));
-}
-
 struct Published {
     float year, altitudeKm, latitude, longitude, declination;
 };
@@ -68,20 +62,19 @@ TEST(MagneticModelSynthesis, RememberedInputsGiveTheSameFieldAsAFreshModel) {
     for (auto [alt, lat, lon, year] : {std::tuple{0.0f, 45.0f, 10.0f, 2026.0f},
                                        {0.0f, 45.0f, -70.0f, 2026.0f},
                                        {3.0f, 45.0f, -70.0f, 2026.0f},
-                                       {3.0f, -20.0f, -70.0f, 2028.0f}})
+                                       {3.0f, -20.0f, -70.0f, 2028.0f},
+                                       {3.0f, -20.0f, 10.0f, 2028.0f}})
         ASSERT_TRUE(busy.computeMagneticField(alt, lat, lon, year, f));
-    ASSERT_TRUE(busy.computeMagneticField(3, -20, 10, 2028.0f, f));
     ASSERT_TRUE(fresh.computeMagneticField(3, -20, 10, 2028.0f, expected));
-    EXPECT_EQ(f.declination, expected.declination);
-    EXPECT_EQ(f.inclination, expected.inclination);
-    EXPECT_EQ(f.totalIntensity, expected.totalIntensity);
+    EXPECT_EQ(std::tuple(f.declination, f.inclination, f.totalIntensity),
+              std::tuple(expected.declination, expected.inclination, expected.totalIntensity));
 }
 
 TEST(MagneticModelSynthesis, GridVariationFrom55DegreesPolesAndBadCoordinates) {
     MagneticModel model;
     ASSERT_TRUE(load(model));
     MagneticField f;
-    // The grid variation from 55 degrees north or south, brought into -180..180.
+    // From 55 degrees north or south, brought into -180..180.
     for (auto [lat, lon, grid] : {std::tuple{54.9f, 20.0f, -999.0f},
                                   {60.0f, 20.0f, -11.50f},
                                   {-80.0f, 240.0f, -51.34f},
@@ -105,7 +98,8 @@ TEST(MagneticModelSynthesis, GridVariationFrom55DegreesPolesAndBadCoordinates) {
 
 TEST(MagneticModelValidity, FiveYearsFromTheEpochByTheClockMonthOnEveryCall) {
     testsupport::TempDir dir;
-    testsupport::writeFile(dir.file("WMM.COF"), withEpoch("    2010.0            WMM-2010"));
+    const std::string cof = testsupport::readFile(kShare + "WMM.COF");
+    testsupport::writeFile(dir.file("WMM.COF"), "2010.0 WMM-2010" + cof.substr(cof.find('\n')));
     MagneticModel model; // one model: a success does not open the later years
     ASSERT_TRUE(load(model, dir.path()));
     for (auto [year, month, ok] :
@@ -127,12 +121,9 @@ TEST(MagneticModelFile, MissingFileOverwritesTheDirectoryBufferNeverCut) {
     EXPECT_STREQ(buffer, "File Open Error");
     MagneticField f;
     EXPECT_FALSE(model.computeMagneticField(0, 0, 0, 2026.0f, f));
-
-    // A buffer too small for the text gets as much of it as fits.
-    char small[5] = "/x/";
+    char small[5] = "/x/"; // gets as much of the text as fits
     EXPECT_FALSE(model.loadMagneticModel(small, sizeof small, 12));
     EXPECT_STREQ(small, "File");
-
     // A long directory is not cut to another file name: a model under "WMM.CO" stays unread.
     testsupport::writeFile(dir.file("WMM.CO"), testsupport::readFile(kShare + "WMM.COF"));
     std::string padded = dir.path() + "/";
@@ -143,25 +134,14 @@ TEST(MagneticModelFile, MissingFileOverwritesTheDirectoryBufferNeverCut) {
     EXPECT_STREQ(longBuffer.data(), "File Open Error");
 }
 
-TEST(MagneticModelFile, EndMarkerIsOptional) {
-    const std::string cof = testsupport::readFile(kShare + "WMM.COF");
-    testsupport::TempDir dir;
-    testsupport::writeFile(dir.file("WMM.COF"), cof.substr(0, cof.find("9999")));
-    MagneticModel model;
-    ASSERT_TRUE(load(model, dir.path()));
-    float declination = 0;
-    ASSERT_TRUE(model.declinationAt(0, 80, 0, 2025.0f, declination));
-    EXPECT_NEAR(declination, 1.28f, 0.01f); // the published value
-}
-
 TEST(MagneticModelFile, MalformedFilesAreReadSafely) {
     testsupport::TempDir dir;
     MagneticModel model;
     testsupport::writeFile(dir.file("WMM.COF"), "");
     EXPECT_FALSE(load(model, dir.path())); // no epoch line: no model
-
     static constexpr char kBinary[] = "\x01\xff\x00\x80 1 0\n";
-    // Out-of-range degrees and orders, short lines, binary bytes and a 100-character name.
+    // Out-of-range degrees and orders, short lines, binary bytes, a 100-character name and no
+    // end marker.
     std::string bad = "2025.0 " + std::string(100, 'N') + "\n" +
                       "13 0 1 2 3 4\n-1 0 1 2 3 4\n1 -1 1 2 3 4\n12 13 1 2 3 4\n1 1 5\n" +
                       std::string(kBinary, sizeof kBinary - 1) +
@@ -181,12 +161,10 @@ TEST(HeadingCorrection, EachHeadingReference) {
     ASSERT_TRUE(load(model));
     // At 80 N and 100 km; the expected corrections are to 0.01 degree.
     const std::tuple<HeadingInputs, double, bool> cases[] = {
-        {{'A', 0, 0, 80, 0, 1e5, 3.5f, 'W'}, 3.5, false},
         {{'A', 0, 0, 80, 0, 1e5, 3.5f, 'E'}, -3.5, false},
-        {{'A', 0, 0, 80, 0, 1e5, 3.5f, 0}, 3.5, false},
+        {{'A', 0, 0, 80, 0, 1e5, 3.5f, 0}, 3.5, false}, // counts as west
         {{'M', 12.3f, 0, 80, 0, 1e5, 0, 0}, -12.3, false},
         {{'T', 12.3f, 0, 80, 0, 1e5, 3.5f, 'E'}, 0.0, false},
-        {{'x', 12.3f, 0, 80, 0, 1e5, 3.5f, 'E'}, 0.0, false},
         {{'W', 0, 2025.0f, 80, 0, 1e5, 0, 0}, -0.85, false},
         {{'W', 0, 2024.9f, 80, 0, 1e5, 0, 0}, 0.0, true}};
     for (const auto& [in, degrees, refused] : cases) {

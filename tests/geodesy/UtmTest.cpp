@@ -93,9 +93,8 @@ TEST_F(UtmGrid, AgreesWithExactTransverseMercator) {
 
 TEST_F(UtmGrid, EquatorAndInverseHemisphereFromCharacterAfterDigits) {
     const Grid g = forward(0, 3);
-    EXPECT_EQ(g.zone, "31N");
-    EXPECT_EQ(g.easting, 500000.0);
-    EXPECT_EQ(g.northing, 0.0);
+    EXPECT_EQ(g.zone + " " + std::to_string(g.northing) + " " + std::to_string(g.easting),
+              "31N 0.000000 500000.000000");
     const Grid south = forward(-0.001, 3);
     EXPECT_EQ(south.zone, "31M");
     EXPECT_NEAR(south.northing, 9999889.4, 0.1);
@@ -112,27 +111,21 @@ TEST_F(UtmGrid, EquatorAndInverseHemisphereFromCharacterAfterDigits) {
 }
 
 TEST_F(UtmGrid, EllipsoidFollowsDatumWithFallback) {
-    // NAD27 is on Clarke 1866: the same coordinates lie elsewhere on the grid.
-    EXPECT_NEAR(forward(40, -100, "NAS-C").northing, 4428026.0, 0.1);
-    EXPECT_EQ(utmEllipsoid(table, " nas-c").a, 6378206.4);
-    const UtmEllipsoid fallback = utmEllipsoid(table, "NOSUCH");
-    EXPECT_EQ(fallback.a, 6378137.0);
-    EXPECT_EQ(fallback.e2, 0.00669438);
+    // NAD27 is on Clarke 1866; an unknown datum or an empty table gives WGS 84.
+    EXPECT_NEAR(forward(40, -100, " nas-c").northing, 4428026.0, 0.1);
+    EXPECT_NEAR(forward(40, -100, "NOSUCH").northing, 4428236.1, 0.1);
     DatumTable empty;
     double n, e;
     char zone[kUtmZoneTextSize];
     utmFromGeodetic(empty, "WGE", 40, -100, n, e, zone);
-    EXPECT_EQ(n, forward(40, -100, "NOSUCH").northing);
     EXPECT_NEAR(n, 4428236.1, 0.1);
 }
 
 TEST_F(UtmGrid, NonFiniteInputGivesNonFiniteOutput) {
     Grid g = forward(NAN, 10);
-    EXPECT_EQ(g.zone, "32Z");
-    EXPECT_TRUE(std::isnan(g.northing));
+    EXPECT_TRUE(g.zone == "32Z" && std::isnan(g.northing)) << g.zone;
     g = forward(45, INFINITY);
-    EXPECT_EQ(g.zone, "0T");
-    EXPECT_FALSE(std::isfinite(g.easting));
+    EXPECT_TRUE(g.zone == "0T" && !std::isfinite(g.easting)) << g.zone;
     EXPECT_EQ(forward(45, 1e300).zone.back(), 'T');
     double lat, lon;
     geodeticFromUtm(table, "WGE", NAN, INFINITY, "", lat, lon);

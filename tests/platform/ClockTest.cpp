@@ -14,12 +14,10 @@ TEST(ManualClock, NeverYieldsZeroAndWrapsLikeTheDeviceCounter) {
 
 TEST(SystemClock, TicksMoveForwardAndLocalTimeIsPlausible) {
     platform::SystemClock clock;
-    uint32_t a = clock.tickCount();
+    uint32_t start = clock.tickCount();
     clock.sleepMs(20);
-    uint32_t b = clock.tickCount();
-    EXPECT_GE(platform::ticksSince(b, a), 15u);
+    EXPECT_GE(platform::ticksSince(clock.tickCount(), start), 15u);
     auto t = clock.localTime();
     EXPECT_GE(t.wYear, 2020);
     EXPECT_GE(t.wMonth, 1);
-    EXPECT_LE(t.wMonth, 12);
 }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -45,6 +46,12 @@ protected:
         return cvinstall("install '" + dir + "'" + payload + more, registryFile);
     }
     int uninstall(const std::string& dir) { return cvinstall("uninstall '" + dir + "'"); }
+    std::set<std::string> namesIn(const std::string& dir) {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir))
+            names.insert(entry.path().filename().string());
+        return names;
+    }
     std::optional<std::string> rpath() {
         return registry.queryString(RegistryRoot::CurrentUser, kAppKey, "rpath");
     }
@@ -61,23 +68,16 @@ protected:
 
 TEST_F(InstallerTest, InstallsThePayloadRecordsTheDirectoryAndUninstallTakesItAllBack) {
     ASSERT_EQ(install(app), 0) << err;
-    EXPECT_EQ(readFile(app + "/ellips.dat"), "ellipsoids\n");
-    EXPECT_TRUE(fs::exists(app + "/libsetuphook.so"));
+    EXPECT_EQ(namesIn(app), (std::set<std::string>{"corvane", "cvinstall.manifest", "ellips.dat",
+                                                   "libsetuphook.so"}));
     EXPECT_EQ(fs::status(app + "/corvane").permissions() & fs::perms::owner_exec,
               fs::perms::owner_exec);
-    EXPECT_FALSE(fs::exists(app + "/not-built"));
-    EXPECT_NE(err.find("skipped"), std::string::npos);
     EXPECT_NE(err.find("Corvane installation is complete."), std::string::npos);
     EXPECT_EQ(rpath(), app + "/");
-
     writeFile(app + "/cv.ini", "GPSPort=COM3:\n"); // the user's own file
     ASSERT_EQ(uninstall(app + "/"), 0) << err;
-    EXPECT_FALSE(fs::exists(app + "/ellips.dat"));
-    EXPECT_FALSE(fs::exists(app + "/libsetuphook.so"));
-    EXPECT_FALSE(fs::exists(app + "/cvinstall.manifest"));
-    EXPECT_TRUE(fs::exists(app + "/cv.ini")) << "only installed files are removed";
+    EXPECT_EQ(namesIn(app), std::set<std::string>{"cv.ini"}) << "only installed files go";
     EXPECT_FALSE(registry.keyExists(RegistryRoot::CurrentUser, kAppKey));
-
     EXPECT_EQ(uninstall(app), 0) << "removing twice leaves nothing to do";
     EXPECT_NE(err.find("nothing installed"), std::string::npos) << err;
 }
@@ -104,7 +104,6 @@ TEST_F(InstallerTest, AnIncompleteInstallationLeavesTheRegistryAlone) {
     ASSERT_TRUE(registry.setString(RegistryRoot::CurrentUser, kAppKey, "rpath", "/home/u/cv/"));
     fs::create_directories(work.file("tables.dat")); // a payload file that cannot be read
     EXPECT_EQ(install(app, " --from '" + work.file("tables.dat") + "'"), 1);
-    EXPECT_NE(err.find("incomplete"), std::string::npos) << err;
     EXPECT_EQ(err.find("installation is complete"), std::string::npos) << err;
     EXPECT_EQ(rpath(), "/home/u/cv/");
     EXPECT_EQ(uninstall(app), 0) << "what was copied can be removed";
@@ -116,9 +115,7 @@ TEST_F(InstallerTest, ARefusedReinstallKeepsTheEarlierInstallation) {
     writeFile(work.file("blocked"), "");
     std::string unwritable = work.file("blocked/registry.reg"); // rpath cannot be recorded
     writeFile(work.file("extra.dat"), "new in this version\n");
-
     EXPECT_EQ(install(app, " --from '" + work.file("extra.dat") + "'", unwritable), 1);
-    EXPECT_NE(err.find("could not record"), std::string::npos) << err;
     EXPECT_EQ(err.find("installation is complete"), std::string::npos) << err;
     EXPECT_FALSE(fs::exists(app + "/extra.dat")) << "what this run added is taken back";
     EXPECT_EQ(readFile(app + "/ellips.dat"), "ellipsoids\n") << "the earlier files stay";

@@ -21,7 +21,7 @@ private:
 };
 
 struct CommandResult {
-    int status = -1; // exit status, or -1 when the command did not exit normally
+    int status = -1; // -1 when the command did not exit normally
     std::string out;
     std::string err;
 };
