@@ -1,0 +1,212 @@
+// Network sources against servers on the loopback interface: raw NMEA over TCP, a fake gpsd,
+// peers that close, reset or refuse.
+
+#include <gtest/gtest.h>
+
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+#include <thread>
+
+#include "platform/NetworkPort.h"
+
+namespace {
+
+using platform::CommEvent;
+using platform::CommPort;
+using Kind = platform::NetworkAddress::Kind;
+
+// A listening socket on the loopback interface with a port of the system's choice.
+struct Server {
+    int fd = -1;
+    int port = 0;
+    explicit Server(int family = AF_INET, bool listening = true) {
+        fd = socket(family, SOCK_STREAM, 0);
+        sockaddr_in6 a6{AF_INET6, 0, 0, in6addr_loopback, 0};
+        sockaddr_in a4{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+        socklen_t length = family == AF_INET6 ? sizeof a6 : sizeof a4;
+        sockaddr* a = family == AF_INET6 ? reinterpret_cast<sockaddr*>(&a6)
+                                         : reinterpret_cast<sockaddr*>(&a4);
+        EXPECT_EQ(bind(fd, a, length), 0);
+        if (listening) listen(fd, 4);
+        getsockname(fd, a, &length);
+        port = ntohs(family == AF_INET6 ? a6.sin6_port : a4.sin_port);
+    }
+    ~Server() { close(fd); }
+    bool connectionWaiting() const {
+        pollfd p{fd, POLLIN, 0};
+        return poll(&p, 1, 0) == 1;
+    }
+    int accept() const { return ::accept(fd, nullptr, nullptr); } // blocks: the test's pacing
+};
+
+void send(int fd, const std::string& text) {
+    ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+}
+
+struct Drained {
+    std::string bytes;
+    CommEvent end = CommEvent::Data;
+};
+
+// Reads as the reader thread does, `chunk` bytes at most per read, until an event other than
+// Data.
+Drained drain(CommPort& port, size_t chunk) {
+    Drained d;
+    uint8_t buffer[1000];
+    while ((d.end = port.waitEvent()) == CommEvent::Data) {
+        ssize_t n = port.read(buffer, chunk);
+        if (n > 0) d.bytes.append(reinterpret_cast<char*>(buffer), static_cast<size_t>(n));
+    }
+    return d;
+}
+
+TEST(NetworkUrl, HostPortAndKindOrRefused) {
+    struct Case {
+        const char* url;
+        Kind kind;
+        const char* host; // nullptr: malformed
+        uint16_t port;
+    };
+    for (const Case& c : {Case{"tcp://gps.local:10110", Kind::Tcp, "gps.local", 10110},
+                          {"gpsd://[::1]:2948", Kind::Gpsd, "::1", 2948},
+                          {"gpsd://localhost", Kind::Gpsd, "localhost", 2947},
+                          {"gpsd://[fe80::1%eth0]", Kind::Gpsd, "fe80::1%eth0", 2947},
+                          {"tcp://host", Kind::Tcp, nullptr, 0},
+                          {"tcp://host:0", Kind::Tcp, nullptr, 0},
+                          {"tcp://host:65536", Kind::Tcp, nullptr, 0},
+                          {"tcp://host:1x", Kind::Tcp, nullptr, 0},
+                          {"tcp://:10110", Kind::Tcp, nullptr, 0},
+                          {"tcp://host:10110/x", Kind::Tcp, nullptr, 0},
+                          {"tcp://ho st:1", Kind::Tcp, nullptr, 0},
+                          {"gpsd://host:", Kind::Gpsd, nullptr, 0},
+                          {"gpsd://::1:2947", Kind::Gpsd, nullptr, 0},
+                          {"gpsd://[::1", Kind::Gpsd, nullptr, 0},
+                          {"gpsd://[]:2947", Kind::Gpsd, nullptr, 0},
+                          {"gpsd://[host]", Kind::Gpsd, nullptr, 0},
+                          {"udp://host:1", Kind::Tcp, nullptr, 0}}) {
+        auto got = platform::parseNetworkUrl(c.url);
+        ASSERT_EQ(got.has_value(), c.host != nullptr) << c.url;
+        if (!got) continue;
+        EXPECT_EQ(got->kind, c.kind) << c.url;
+        EXPECT_EQ(got->host, c.host) << c.url;
+        EXPECT_EQ(got->port, c.port) << c.url;
+    }
+    errno = 0;
+    EXPECT_EQ(platform::openNetworkPort("tcp://host"), nullptr);
+    EXPECT_EQ(errno, EINVAL);
+}
+
+TEST(NetworkPort, RawTcpPassesEveryByteInOrderAndHangsUpWhenThePeerCloses) {
+    Server server;
+    auto port = platform::openNetworkPort("tcp://localhost:" + std::to_string(server.port));
+    ASSERT_NE(port, nullptr);
+    EXPECT_FALSE(server.connectionWaiting()) << "the open must leave the connect to the reader";
+    std::string sent;
+    for (int b = 0; b < 256; ++b)
+        sent += static_cast<char>(b);
+    sent += "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
+    Drained got;
+    std::thread reader([&] { got = drain(*port, 1000); });
+    int peer = server.accept();
+    send(peer, sent.substr(0, 100));
+    send(peer, sent.substr(100));
+    close(peer);
+    reader.join();
+    EXPECT_EQ(got.bytes, sent);
+    EXPECT_EQ(got.end, CommEvent::Hangup);
+    EXPECT_EQ(port->waitEvent(), CommEvent::Hangup) << "until reopened";
+}
+
+TEST(NetworkPort, GpsdIsAskedForNmeaAndOnlyItsNmeaLinesPassOn) {
+    Server server(AF_INET6);
+    auto port = platform::openNetworkPort("gpsd://[::1]:" + std::to_string(server.port));
+    ASSERT_NE(port, nullptr);
+    Drained got;
+    // Reads of 5 bytes split every line across reads.
+    std::thread reader([&] { got = drain(*port, 5); });
+    int peer = server.accept();
+    std::string request;
+    for (char c = 0; request.find('\n') == std::string::npos && ::read(peer, &c, 1) == 1;)
+        request += c;
+    EXPECT_EQ(request, "?WATCH={\"enable\":true,\"nmea\":true}\n");
+    send(peer,
+         "{\"class\":\"VERSION\",\"release\":\"3.22\"}\r\n$GPGSA,A,3,04,05,,,,,,,,,,,2.5,1.3,2.1*39"
+         "\r\n{\"class\":\"DEVICES\",\"devices\":[{\"path\":\"/dev/ttyUSB0\"}]}\r\n$GPRMC,1"
+         "23519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n{\"class\":\"WATCH\"}"
+         "\r\n");
+    close(peer);
+    reader.join();
+    EXPECT_EQ(got.bytes, "$GPGSA,A,3,04,05,,,,,,,,,,,2.5,1.3,2.1*39\r\n$GPRMC,123519,A,4807.038,N,"
+                         "01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n");
+    EXPECT_EQ(got.end, CommEvent::Hangup);
+}
+
+TEST(NetworkPort, ResetAndRefusedPeersHangUpWithTheReason) {
+    Server server;
+    auto port = platform::openNetworkPort("tcp://127.0.0.1:" + std::to_string(server.port));
+    std::thread reader([&] { EXPECT_EQ(drain(*port, 1000).end, CommEvent::Hangup); });
+    int peer = server.accept();
+    linger reset{1, 0};
+    setsockopt(peer, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+    close(peer);
+    reader.join();
+    uint8_t byte;
+    EXPECT_EQ(port->read(&byte, 1), -1);
+    EXPECT_EQ(errno, ECONNRESET);
+
+    Server closed(AF_INET, false); // a port nobody listens on
+    port = platform::openNetworkPort("tcp://127.0.0.1:" + std::to_string(closed.port));
+    ASSERT_NE(port, nullptr) << "a refusal shows on the reader's side, not at the open";
+    EXPECT_EQ(port->waitEvent(), CommEvent::Hangup);
+    EXPECT_EQ(port->read(&byte, 1), -1);
+    EXPECT_EQ(errno, ECONNREFUSED);
+}
+
+// A port connected to a server that has sent `first`, which the returned wait found.
+struct Connected {
+    Server server;
+    std::unique_ptr<CommPort> port;
+    int peer = -1;
+    explicit Connected(const std::string& first) {
+        port = platform::openNetworkPort("tcp://127.0.0.1:" + std::to_string(server.port));
+        CommEvent event{};
+        std::thread reader([&] { event = port->waitEvent(); });
+        peer = server.accept();
+        send(peer, first);
+        reader.join();
+        EXPECT_EQ(event, CommEvent::Data);
+    }
+    ~Connected() { close(peer); }
+};
+
+TEST(NetworkPort, DisarmWakesTheWaiterUntilArmedAgain) {
+    Connected link("$");
+    uint8_t byte;
+    ASSERT_EQ(link.port->read(&byte, 1), 1);
+    CommEvent event{};
+    std::thread reader([&] { event = link.port->waitEvent(); });
+    link.port->setEventMask(false);
+    reader.join();
+    EXPECT_EQ(event, CommEvent::Woken);
+    EXPECT_EQ(link.port->waitEvent(), CommEvent::Woken);
+    link.port->setEventMask(true);
+    send(link.peer, "G");
+    EXPECT_EQ(link.port->waitEvent(), CommEvent::Data);
+}
+
+TEST(NetworkPort, PurgeDropsWhatArrivedBeforeIt) {
+    Connected link("stale bytes");
+    link.port->purge();
+    send(link.peer, "$GP");
+    ASSERT_EQ(link.port->waitEvent(), CommEvent::Data);
+    uint8_t buffer[32];
+    ASSERT_EQ(link.port->read(buffer, sizeof buffer), 3);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 3), "$GP");
+}
+
+} // namespace
