@@ -261,6 +261,9 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
         {"simulate --fast --start 91,0", "", "", 2, "--start"},
         {"simulate --fast --seed 1.5", "", "", 2, "whole number"},
         {"simulate --fast extra", "", "", 2},
+        {"simulate --fast --silence-after x", "", "", 2, "--silence-after"},
+        {"simulate --fast --close-after 0", "", "", 2, "positive number of seconds"},
+        {"simulate --fast --silence-after 3 --close-after 2", "", "", 2, "must come before"},
         {"watch", "", "...Fix        No Fix", 0},
         {"watch $DIR/missing.nmea", "", "", 2},
         {"watch $DIR/", "", "", 2, "Is a directory"},
@@ -284,6 +287,10 @@ TEST(Cvtool, SimulatorOptionsReachTheStreamAndWatchShowsIt) {
     EXPECT_EQ(count(r.out, ",S,0703"), 8 * 2) << r.out; // $GPGGA and $GPRMC south and west
     EXPECT_EQ(count(r.out, "$GPVTG,0.0,T,,M,0.00,N"), 8);
 
+    r = runCvtool("simulate --fast --silence-after 2 --close-after 5");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(count(r.out, "$GPGGA,"), 2) << "silent from the third epoch on, then closed";
+
     auto sim = runCvtool("simulate --fast --seconds 3");
     ASSERT_EQ(sim.status, 0);
     r = runCvtool("watch -", sim.out);
@@ -293,26 +300,32 @@ TEST(Cvtool, SimulatorOptionsReachTheStreamAndWatchShowsIt) {
                         "...Slot  PRN  Elev  Azim  SNR  Used\n...\n  33   48 ");
 }
 
-TEST(Cvtool, SimulatorWritesToAPseudoTerminal) {
-    std::FILE* sim =
-        popen(("'" + std::string(CVTOOL_PATH) + "' simulate --pty --seconds 2").c_str(), "r");
+TEST(Cvtool, SimulatorWritesToAPseudoTerminalFallsSilentAndClosesIt) {
+    std::FILE* sim = popen(("'" + std::string(CVTOOL_PATH) +
+                            "' simulate --pty --rate 4 --silence-after 1 --close-after 1.5")
+                               .c_str(),
+                           "r");
     ASSERT_NE(sim, nullptr);
     char path[256] = {};
     ASSERT_NE(std::fgets(path, sizeof path, sim), nullptr);
     std::string terminal(path, std::strlen(path) - 1);
     int fd = open(terminal.c_str(), O_RDONLY | O_NOCTTY);
     ASSERT_GE(fd, 0) << terminal;
+    // Everything up to the hang-up that the close brings.
     std::string got;
-    while (got.find("\r\n", got.find("$GPGGA")) == std::string::npos) {
+    for (;;) {
         pollfd p{fd, POLLIN, 0};
-        ASSERT_EQ(poll(&p, 1, 10000), 1) << "no data on " << terminal;
+        ASSERT_EQ(poll(&p, 1, 10000), 1) << "neither data nor a hang-up on " << terminal;
         char buffer[512];
         ssize_t n = read(fd, buffer, sizeof buffer);
-        ASSERT_GT(n, 0);
+        if (n <= 0) break;
         got.append(buffer, static_cast<size_t>(n));
     }
     close(fd);
     EXPECT_EQ(pclose(sim), 0);
+    // Four epochs in the first second (the first may go before the terminal is open), none after.
+    EXPECT_GE(count(got, "$GPGGA,"), 1);
+    EXPECT_LE(count(got, "$GPGGA,"), 4);
     size_t start = got.find("$GPGGA");
     EXPECT_TRUE(testsupport::checksumValid(got.substr(start, got.find("\r\n", start) - start)));
 }

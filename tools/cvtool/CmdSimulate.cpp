@@ -25,7 +25,9 @@ namespace {
 
 struct SimulateOptions {
     engine::SimulatorConfig config;
-    double seconds = 0; // 0 = until killed
+    double seconds = 0;       // 0 = until killed
+    double silenceAfter = -1; // below 0: never falls silent
+    double closeAfter = 0;    // 0: --seconds alone ends the run
     bool pty = false;
     bool fast = false;
 };
@@ -55,7 +57,8 @@ bool parseStart(const char* text, double& latitude, double& longitude) {
 
 constexpr const char* kHelp =
     "usage: cvtool simulate [--rate HZ] [--start LAT,LON] [--speed MPS] [--seconds N]\n"
-    "                       [--seed N] [--fast] [--pty]\n"
+    "                       [--seed N] [--fast] [--pty] [--silence-after SECONDS]\n"
+    "                       [--close-after SECONDS]\n"
     "\n"
     "A simulated receiver: writes NMEA 0183 sentences ($GPGGA, $GPGSA, $GPRMC, $GPVTG every\n"
     "epoch, a $GPGSV cycle once a second; CR LF line ends) for a receiver walking a loop route\n"
@@ -69,6 +72,13 @@ constexpr const char* kHelp =
     "  --fast            no real-time pacing: write the epochs as fast as possible\n"
     "  --pty             write to a new pseudo-terminal and print its path as the first\n"
     "                    line on stdout\n"
+    "  --silence-after SECONDS\n"
+    "                    stop writing after SECONDS of simulated time but keep the output\n"
+    "                    open (until --close-after, --seconds or killed), as a receiver\n"
+    "                    that falls silent\n"
+    "  --close-after SECONDS\n"
+    "                    close the output and exit after SECONDS of simulated time, as a\n"
+    "                    receiver that goes away (later than --silence-after)\n"
     "\n"
     "Exit status: 0 at the end or when the reader goes away; 1 when writing failed; 2 for bad\n"
     "usage.\n";
@@ -96,6 +106,12 @@ std::optional<int> parseOptions(int argc, char** argv, SimulateOptions& o) {
         } else if (name == "speed") {
             ok = parseNumber(value, 0.0, 100.0, o.config.speedMps);
             expected = "metres per second, 0 to 100";
+        } else if (name == "silence-after") {
+            ok = parseNumber(value, 0.0, 1e9, o.silenceAfter);
+            expected = "seconds, 0 or more";
+        } else if (name == "close-after") {
+            ok = parseNumber(value, 0.0, 1e9, o.closeAfter) && o.closeAfter > 0;
+            expected = "a positive number of seconds";
         } else if (name == "seconds") {
             ok = parseNumber(value, 0.0, 1e9, o.seconds) && o.seconds > 0;
             expected = "a positive number";
@@ -115,10 +131,14 @@ std::optional<int> parseOptions(int argc, char** argv, SimulateOptions& o) {
                                       {"seconds", true},
                                       {"seed", true},
                                       {"fast", false},
-                                      {"pty", false}},
+                                      {"pty", false},
+                                      {"silence-after", true},
+                                      {"close-after", true}},
                                      handle, operands))
         return status;
     if (!operands.empty()) return usageError("simulate: unexpected argument '%s'", operands[0]);
+    if (o.closeAfter > 0 && o.silenceAfter >= o.closeAfter)
+        return usageError("simulate: --silence-after must come before --close-after");
     return std::nullopt;
 }
 
@@ -176,6 +196,19 @@ public:
         return true;
     }
 
+    // Keeps the output open without writing until the reader goes away (a pipe) or the process
+    // is killed.
+    void holdOpen() const {
+        for (;;) {
+            if (isPty_) {
+                pause(); // a pseudo-terminal reports a hang-up until someone opens it: just wait
+                continue;
+            }
+            pollfd p{fd_, 0, 0};
+            if (poll(&p, 1, -1) == 1 && (p.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) return;
+        }
+    }
+
     bool failed() const { return failed_; }
 
 private:
@@ -209,13 +242,27 @@ int cmdSimulate(int argc, char** argv) {
     if (!(options.pty ? output.openPty() : output.openStdout())) return kExitBadData;
 
     const engine::NmeaSimulator simulator(options.config);
-    const int64_t limitMs = std::llround(options.seconds * 1000.0);
+    // The end of the run is the earlier of --seconds and --close-after; 0 is none.
+    int64_t endMs = std::llround(options.seconds * 1000.0);
+    const int64_t closeMs = std::llround(options.closeAfter * 1000.0);
+    if (closeMs > 0 && (endMs == 0 || closeMs < endMs)) endMs = closeMs;
+    const int64_t silenceMs =
+        options.silenceAfter < 0 ? -1 : std::llround(options.silenceAfter * 1000.0);
     timespec start{};
     clock_gettime(CLOCK_MONOTONIC, &start);
     char buffer[engine::kMaxEpochBytes];
     for (uint64_t index = 0;; ++index) {
         const int64_t offsetMs = simulator.epochMs(index);
-        if (limitMs > 0 && offsetMs >= limitMs) break;
+        if (endMs > 0 && offsetMs >= endMs) break;
+        if (silenceMs >= 0 && offsetMs >= silenceMs) {
+            // Silent from here on: hold the output open to the end of the run. Without real-time
+            // pacing the simulated time to the end passes at once.
+            if (endMs == 0)
+                output.holdOpen();
+            else if (!options.fast)
+                sleepUntil(start, endMs);
+            break;
+        }
         if (!options.fast) sleepUntil(start, offsetMs);
         size_t size = simulator.writeEpoch(index, buffer, sizeof buffer);
         if (!output.write(buffer, size, options.fast)) break;
