@@ -183,13 +183,13 @@ std::unique_ptr<CommPort> openNetworkPort(const std::string& url) {
             return nullptr;
         }
     }
-    auto port = std::make_unique<NetworkPort>(*address, std::move(lookup));
-    return port;
+    int wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wakeFd < 0) return nullptr;
+    return std::make_unique<NetworkPort>(*address, std::move(lookup), wakeFd);
 }
 
-NetworkPort::NetworkPort(const NetworkAddress& address, std::shared_ptr<Lookup> lookup)
-    : address_(address), lookup_(std::move(lookup)) {
-    wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+NetworkPort::NetworkPort(const NetworkAddress& address, std::shared_ptr<Lookup> lookup, int wakeFd)
+    : address_(address), lookup_(std::move(lookup)), wakeFd_(wakeFd) {
     deadline_ = std::chrono::steady_clock::now() + kLookupTimeout;
     armed_ = true;
 }

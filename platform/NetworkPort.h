@@ -57,7 +57,8 @@ public:
 
     struct Lookup; // shared with the lookup thread, which may outlive the port
 
-    NetworkPort(const NetworkAddress& address, std::shared_ptr<Lookup> lookup);
+    // Takes over wakeFd, a non-blocking eventfd.
+    NetworkPort(const NetworkAddress& address, std::shared_ptr<Lookup> lookup, int wakeFd);
     ~NetworkPort() override;
     NetworkPort(const NetworkPort&) = delete;
     NetworkPort& operator=(const NetworkPort&) = delete;
