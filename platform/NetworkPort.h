@@ -11,7 +11,6 @@
 // the engine's silence supervision then reopens the port as it does a serial one. Serial
 // settings and modem lines do not apply and are accepted as they are.
 
-#include <atomic>
 #include <chrono>
 #include <memory>
 #include <mutex>
