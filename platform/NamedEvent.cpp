@@ -2,6 +2,7 @@
 
 #include "platform/SharedObject.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -16,6 +17,7 @@ namespace platform {
 namespace {
 
 constexpr uint32_t kSlots = 64;
+constexpr int64_t kRejoinCheckMs = 1000;
 
 struct EventSlot {
     char name[NamedEvent::kMaxNameBytes + 1];
@@ -156,6 +158,7 @@ std::optional<NamedEvent> NamedEvent::open(std::string_view name, bool initially
 
 void NamedEvent::set() {
     if (!table_) return;
+    rejoin();
     EventTable* t = tableOf(*table_);
     t->slots[slot_].flag.store(1);
     t->generation.fetch_add(1);
@@ -163,7 +166,9 @@ void NamedEvent::set() {
 }
 
 void NamedEvent::reset() {
-    if (table_) tableOf(*table_)->slots[slot_].flag.store(0);
+    if (!table_) return;
+    rejoin();
+    tableOf(*table_)->slots[slot_].flag.store(0);
 }
 
 bool NamedEvent::isSet() const {
@@ -177,41 +182,55 @@ bool NamedEvent::wait(uint32_t timeoutMs) const {
 
 void NamedEvent::close() {
     if (!table_) return;
-    {
-        SharedObject::Lock lock(*table_);
-        if (lock.ok()) {
-            table_->dropHolder(slot_);
-            freeAbandonedSlots(*table_);
-            if (table_->unused()) table_->unlinkName();
-        }
-    }
+    release();
     table_.reset();
+}
+
+void NamedEvent::release() {
+    SharedObject::Lock lock(*table_);
+    if (lock.ok()) {
+        table_->dropHolder(slot_);
+        freeAbandonedSlots(*table_);
+        if (table_->unused()) table_->unlinkName();
+    }
+}
+
+bool NamedEvent::rejoin() const {
+    if (!table_ || table_->stillLinked()) return false;
+    const EventSlot& old = tableOf(*table_)->slots[slot_];
+    std::optional<NamedEvent> moved = open(old.name, old.flag.load() != 0, false, nullptr, nullptr);
+    if (!moved) return false; // keep the old table rather than no event at all
+    const_cast<NamedEvent*>(this)->release();
+    table_ = std::move(moved->table_);
+    slot_ = moved->slot_;
+    return true;
 }
 
 int NamedEvent::waitForAny(std::span<const NamedEvent* const> events, uint32_t timeoutMs) {
     if (events.empty()) return kWaitFailed;
-    for (const NamedEvent* e : events)
-        if (!e || !e->table_ || !e->table_->sameObject(*events[0]->table_)) return kWaitFailed;
-    std::atomic<uint32_t>& generation = tableOf(*events[0]->table_)->generation;
     const int64_t deadline = monotonicMs() + timeoutMs;
     for (;;) {
+        for (const NamedEvent* e : events)
+            if (!e || !e->table_ || !e->table_->sameObject(*events[0]->table_)) return kWaitFailed;
+        std::atomic<uint32_t>& generation = tableOf(*events[0]->table_)->generation;
         // The generation is read before the flags: a set that lands after the check changes it,
         // so the futex wait below returns at once instead of sleeping through the set.
         const uint32_t seen = generation.load();
         for (size_t i = 0; i < events.size(); ++i)
             if (events[i]->isSet()) return static_cast<int>(i);
-        timespec remaining{};
-        timespec* limit = nullptr;
+        // Sleeps at most a second at a time, to notice a table removed under the waiter.
+        int64_t left = kRejoinCheckMs;
         if (timeoutMs != kInfinite) {
-            int64_t left = deadline - monotonicMs();
+            left = std::min(deadline - monotonicMs(), kRejoinCheckMs);
             if (left <= 0) return kTimedOut;
-            remaining.tv_sec = left / 1000;
-            remaining.tv_nsec = (left % 1000) * 1000000;
-            limit = &remaining;
         }
+        timespec limit{static_cast<time_t>(left / 1000), static_cast<long>(left % 1000) * 1000000};
         // Wakes on a set, a signal (EINTR), a generation already moved on (EAGAIN) or the time
         // limit; each case goes round the loop and checks the flags again.
-        syscall(SYS_futex, futexWord(generation), FUTEX_WAIT, seen, limit, nullptr, 0);
+        if (syscall(SYS_futex, futexWord(generation), FUTEX_WAIT, seen, &limit, nullptr, 0) != 0 &&
+            errno == ETIMEDOUT)
+            for (const NamedEvent* e : events)
+                e->rejoin();
     }
 }
 

@@ -12,6 +12,11 @@
 //
 // An event lives while some process holds a handle to it: the last close frees its slot (and the
 // table goes when its last event does). Handles of a process that has died are not counted.
+//
+// logind may remove the user's shared objects when the last session ends. A handle whose table is
+// no longer linked under its name moves itself, with its state, into the current table (made anew
+// when needed) at its next set or reset, and a waiter checks once a second, so the program and
+// a client started later still meet.
 
 #include <cstddef>
 #include <cstdint>
@@ -68,8 +73,14 @@ private:
     static std::optional<NamedEvent> open(std::string_view name, bool initiallySet,
                                           bool existingOnly, bool* existed, std::string* reason);
 
-    std::unique_ptr<SharedObject> table_;
-    uint32_t slot_ = 0;
+    // Moves this handle into the table now linked under the table's name when its own table was
+    // removed; true when it moved.
+    bool rejoin() const;
+    void release();
+
+    // A wait may move the handles it waits on (see rejoin), so these change in const functions.
+    mutable std::unique_ptr<SharedObject> table_;
+    mutable uint32_t slot_ = 0;
 };
 
 } // namespace platform

@@ -117,3 +117,20 @@ TEST_F(NamedEventLifetime, HolderKilledIsNotCounted) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(NamedEventLifetime, HandleOfARemovedTableMovesIntoTheNewOne) {
+    auto server = NamedEvent::create("GPS_SETUP", false);
+    ASSERT_TRUE(server);
+    // What logind does to the user's shared objects at logout.
+    ASSERT_EQ(shm_unlink(platform::sharedTableName("events").c_str()), 0);
+    bool existed = true;
+    auto client = NamedEvent::create("GPS_SETUP", false, &existed);
+    ASSERT_TRUE(client);
+    EXPECT_FALSE(existed);
+    server->set();
+    EXPECT_TRUE(client->isSet());
+}
+
+} // namespace
