@@ -9,8 +9,10 @@
 #include <cstring>
 #include <ctime>
 #include <linux/futex.h>
+#include <mutex>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <vector>
 
 namespace platform {
 
@@ -66,18 +68,35 @@ void freeAbandonedSlots(SharedObject& object) {
 
 } // namespace
 
+struct NamedEvent::Binding {
+    std::unique_ptr<SharedObject> table;
+    uint32_t slot = 0;
+
+    EventSlot& event() const { return tableOf(*table)->slots[slot]; }
+    // Gives up this process's handle on the slot.
+    void release() {
+        SharedObject::Lock lock(*table);
+        if (!lock.ok()) return;
+        table->dropHolder(slot);
+        freeAbandonedSlots(*table);
+        if (table->unused()) table->unlinkName();
+    }
+};
+
+namespace {
+std::mutex rejoinLock;
+} // namespace
+
 NamedEvent::~NamedEvent() {
     close();
 }
 
-NamedEvent::NamedEvent(NamedEvent&& other) noexcept
-    : table_(std::move(other.table_)), slot_(other.slot_) {}
+NamedEvent::NamedEvent(NamedEvent&& other) noexcept : binding_(other.binding_.exchange(nullptr)) {}
 
 NamedEvent& NamedEvent::operator=(NamedEvent&& other) noexcept {
     if (this != &other) {
         close();
-        table_ = std::move(other.table_);
-        slot_ = other.slot_;
+        binding_.store(other.binding_.exchange(nullptr));
     }
     return *this;
 }
@@ -148,8 +167,7 @@ std::optional<NamedEvent> NamedEvent::open(std::string_view name, bool initially
         }
         if (existed) *existed = found != nullptr;
         NamedEvent event;
-        event.table_ = std::move(object);
-        event.slot_ = index;
+        event.binding_.store(new Binding{std::move(object), index});
         return event;
     }
     fail(reason, EAGAIN, "the event table for " + shown + " keeps changing");
@@ -157,22 +175,23 @@ std::optional<NamedEvent> NamedEvent::open(std::string_view name, bool initially
 }
 
 void NamedEvent::set() {
-    if (!table_) return;
     rejoin();
-    EventTable* t = tableOf(*table_);
-    t->slots[slot_].flag.store(1);
-    t->generation.fetch_add(1);
-    syscall(SYS_futex, futexWord(t->generation), FUTEX_WAKE, INT_MAX, nullptr, nullptr, 0);
+    Binding* b = binding_.load();
+    if (!b) return;
+    b->event().flag.store(1);
+    std::atomic<uint32_t>& generation = tableOf(*b->table)->generation;
+    generation.fetch_add(1);
+    syscall(SYS_futex, futexWord(generation), FUTEX_WAKE, INT_MAX, nullptr, nullptr, 0);
 }
 
 void NamedEvent::reset() {
-    if (!table_) return;
     rejoin();
-    tableOf(*table_)->slots[slot_].flag.store(0);
+    if (Binding* b = binding_.load()) b->event().flag.store(0);
 }
 
 bool NamedEvent::isSet() const {
-    return table_ && tableOf(*table_)->slots[slot_].flag.load() != 0;
+    Binding* b = binding_.load();
+    return b && b->event().flag.load() != 0;
 }
 
 bool NamedEvent::wait(uint32_t timeoutMs) const {
@@ -181,28 +200,23 @@ bool NamedEvent::wait(uint32_t timeoutMs) const {
 }
 
 void NamedEvent::close() {
-    if (!table_) return;
-    release();
-    table_.reset();
-}
-
-void NamedEvent::release() {
-    SharedObject::Lock lock(*table_);
-    if (lock.ok()) {
-        table_->dropHolder(slot_);
-        freeAbandonedSlots(*table_);
-        if (table_->unused()) table_->unlinkName();
-    }
+    std::unique_ptr<Binding> b(binding_.exchange(nullptr));
+    if (b) b->release();
 }
 
 bool NamedEvent::rejoin() const {
-    if (!table_ || table_->stillLinked()) return false;
-    const EventSlot& old = tableOf(*table_)->slots[slot_];
+    Binding* b = binding_.load();
+    if (!b || b->table->stillLinked()) return false;
+    std::lock_guard lock(rejoinLock);
+    if (binding_.load() != b) return true; // another thread moved it meanwhile
+    const EventSlot& old = b->event();
     std::optional<NamedEvent> moved = open(old.name, old.flag.load() != 0, false, nullptr, nullptr);
     if (!moved) return false; // keep the old table rather than no event at all
-    const_cast<NamedEvent*>(this)->release();
-    table_ = std::move(moved->table_);
-    slot_ = moved->slot_;
+    binding_.store(moved->binding_.exchange(nullptr));
+    b->release();
+    // Another thread may still be reading the old binding: it stays until the process ends.
+    static auto* retired = new std::vector<std::unique_ptr<Binding>>;
+    retired->emplace_back(b);
     return true;
 }
 
@@ -210,9 +224,12 @@ int NamedEvent::waitForAny(std::span<const NamedEvent* const> events, uint32_t t
     if (events.empty()) return kWaitFailed;
     const int64_t deadline = monotonicMs() + timeoutMs;
     for (;;) {
-        for (const NamedEvent* e : events)
-            if (!e || !e->table_ || !e->table_->sameObject(*events[0]->table_)) return kWaitFailed;
-        std::atomic<uint32_t>& generation = tableOf(*events[0]->table_)->generation;
+        Binding* first = events[0] ? events[0]->binding_.load() : nullptr;
+        for (const NamedEvent* e : events) {
+            Binding* b = e ? e->binding_.load() : nullptr;
+            if (!first || !b || !b->table->sameObject(*first->table)) return kWaitFailed;
+        }
+        std::atomic<uint32_t>& generation = tableOf(*first->table)->generation;
         // The generation is read before the flags: a set that lands after the check changes it,
         // so the futex wait below returns at once instead of sleeping through the set.
         const uint32_t seen = generation.load();

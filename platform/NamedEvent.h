@@ -18,6 +18,7 @@
 // when needed) at its next set or reset, and a waiter checks once a second, so the program and
 // a client started later still meet.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -54,13 +55,14 @@ public:
     static std::optional<NamedEvent> openExisting(std::string_view name,
                                                   std::string* reason = nullptr);
 
-    bool isOpen() const { return table_ != nullptr; }
+    bool isOpen() const { return binding_.load() != nullptr; }
     void set();
     void reset();
     bool isSet() const;
     // True when the event is set or becomes set within timeoutMs (kInfinite: no limit).
     bool wait(uint32_t timeoutMs) const;
-    // Closes this handle; the event goes when no live process holds it any more.
+    // Closes this handle; the event goes when no live process holds it any more. Not to be called
+    // while another thread uses the handle; set, reset and the waits may run side by side.
     void close();
 
     // Waits until one of the events is set and returns the index of the first set one in the
@@ -73,14 +75,14 @@ private:
     static std::optional<NamedEvent> open(std::string_view name, bool initiallySet,
                                           bool existingOnly, bool* existed, std::string* reason);
 
+    struct Binding;
     // Moves this handle into the table now linked under the table's name when its own table was
     // removed; true when it moved.
     bool rejoin() const;
-    void release();
 
-    // A wait may move the handles it waits on (see rejoin), so these change in const functions.
-    mutable std::unique_ptr<SharedObject> table_;
-    mutable uint32_t slot_ = 0;
+    // The table and slot of the event. A move (see rejoin) replaces the binding as a whole while
+    // other threads may be using the old one, which therefore stays mapped until the process ends.
+    mutable std::atomic<Binding*> binding_{nullptr};
 };
 
 } // namespace platform

@@ -17,6 +17,7 @@ namespace {
 using NamedSectionSharing = NamedObjectTest;
 using NamedSectionLifetime = NamedObjectTest;
 using NamedSectionAccess = NamedObjectTest;
+using NamedObjectCrash = NamedObjectTest;
 
 bool objectExists(const std::string& objectName) {
     int fd = shm_open(objectName.c_str(), O_RDONLY, 0);
@@ -34,7 +35,7 @@ TEST_F(NamedSectionSharing, ProcessesShareOneObjectUnderAnEscapedName) {
     EXPECT_TRUE(objectExists(objectName));
     auto* bytes = static_cast<unsigned char*>(section->data());
     bytes[527] = 0x5A;
-    auto child = testsupport::spawn([](int, int) {
+    auto child = testsupport::spawn([](int) {
         bool found = false;
         auto s = NamedSection::create("Ruzeri/Vov Azo", 528, &found);
         if (!s || !found || static_cast<unsigned char*>(s->data())[527] != 0x5A) return 1;
@@ -47,33 +48,28 @@ TEST_F(NamedSectionSharing, ProcessesShareOneObjectUnderAnEscapedName) {
     EXPECT_EQ(errno, EEXIST);
 }
 
-TEST_F(NamedSectionLifetime, LastCloseRemovesTheObject) {
+TEST_F(NamedSectionLifetime, LastLiveHolderDecidesAndItsCloseRemovesTheObject) {
     const std::string objectName = platform::sharedObjectName("RuzeriVovAzo");
-    auto first = NamedSection::create("RuzeriVovAzo", 528);
-    auto second = NamedSection::create("RuzeriVovAzo", 528);
-    ASSERT_TRUE(first && second);
-    first->close();
-    EXPECT_TRUE(objectExists(objectName));
-    second->close();
-    EXPECT_FALSE(objectExists(objectName));
-}
-
-TEST_F(NamedSectionLifetime, HolderKilledIsNotCountedAndItsDataGoes) {
-    auto child = testsupport::spawn([](int up, int down) {
+    auto child = testsupport::spawn([](int up) {
         auto s = NamedSection::create("RuzeriVovAzo", 528);
         if (s) std::memset(s->data(), 0x77, 528);
         testsupport::sendByte(up, s ? 'r' : 'f');
-        testsupport::receiveByte(down); // held until killed
+        pause(); // held until killed
         return 0;
     });
     ASSERT_EQ(testsupport::receiveByte(child.fromChild), 'r');
+    bool existed = false;
+    ASSERT_TRUE(NamedSection::create("RuzeriVovAzo", 528, &existed));
+    EXPECT_TRUE(existed);
+    EXPECT_TRUE(objectExists(objectName)); // the child still holds it
     testsupport::killLeavingZombie(child);
-    bool existed = true;
     auto section = NamedSection::create("RuzeriVovAzo", 528, &existed);
     ASSERT_TRUE(section);
     EXPECT_FALSE(existed);
     const unsigned char zeros[528] = {};
     EXPECT_EQ(std::memcmp(section->data(), zeros, sizeof zeros), 0);
+    section->close();
+    EXPECT_FALSE(objectExists(objectName));
     testsupport::reap(child);
 }
 
@@ -90,20 +86,14 @@ TEST_F(NamedSectionAccess, ObjectOpenToOthersIsRefused) {
     shm_unlink(objectName.c_str());
 }
 
-} // namespace
-
-namespace {
-
-using NamedObjectCrash = NamedObjectTest;
-
 TEST_F(NamedObjectCrash, KilledLockHolderOrCreatorNeverWedgesTheNextOpen) {
     const std::string objectName = platform::sharedObjectName("RuzeriVovAzo");
-    auto child = testsupport::spawn([&](int up, int down) {
+    auto child = testsupport::spawn([&](int up) {
         auto object = platform::SharedObject::open(objectName, 528, false, nullptr);
         if (!object) return 1;
         platform::SharedObject::Lock lock(*object);
         testsupport::sendByte(up, lock.ok() ? 'r' : 'f');
-        testsupport::receiveByte(down); // holds the lock until killed
+        pause(); // holds the lock until killed
         return 0;
     });
     ASSERT_EQ(testsupport::receiveByte(child.fromChild), 'r');
