@@ -24,8 +24,7 @@ constexpr size_t kMaxSystemPortChars = 9;
 // Ports compare by the digit at index 3 ("COM6:" -> '6'); a shorter name has none and matches
 // nothing.
 bool sameDigit(const char16_t* portName, std::u16string_view other) {
-    return other.size() > 3 && portName[0] && portName[1] && portName[2] &&
-           portName[3] == other[3];
+    return other.size() > 3 && portName[0] && portName[1] && portName[2] && portName[3] == other[3];
 }
 
 bool sameDigit(const char16_t* portName, std::string_view other) {
@@ -42,8 +41,7 @@ void postFromDrakar(CorvaneStackWindow* window, unsigned message, unsigned code)
 }
 
 bool requestStackEvents(GpsEngine& engine) {
-    auto request =
-        engine.drakarModule->function<DkRequestStackEventsFn>("DkRequestStackEvents");
+    auto request = engine.drakarModule->function<DkRequestStackEventsFn>("DkRequestStackEvents");
     if (request == nullptr) return false;
     engine.drakarWindow.post = &postFromDrakar;
     engine.drakarWindow.context = &engine;
@@ -74,8 +72,8 @@ bool systemStackPort(GpsEngine& engine) {
     return withEngineRegistry(engine, [&](platform::Registry& registry) {
         const auto root = platform::RegistryRoot::LocalMachine;
         for (const std::string& sub : registry.subkeys(root, kSystemStackPorts)) {
-            auto port = registry.queryString(root, std::string(kSystemStackPorts) + "\\" + sub,
-                                             "Port");
+            auto port =
+                registry.queryString(root, std::string(kSystemStackPorts) + "\\" + sub, "Port");
             if (port && port->size() <= kMaxSystemPortChars && sameDigit(engine.portName, *port))
                 return true;
         }
@@ -123,8 +121,7 @@ bool detectBluetoothPort(GpsEngine& engine) {
 
 void releaseDrakar(GpsEngine& engine) {
     if (engine.drakarModule) {
-        if (auto deinit = engine.drakarModule->function<DrakarDeinitFn>("DrakarDeinit"))
-            deinit();
+        if (auto deinit = engine.drakarModule->function<DrakarDeinitFn>("DrakarDeinit")) deinit();
         engine.drakarModule.reset();
     }
     engine.drakarPort = 0;

@@ -20,8 +20,8 @@ void createNotifications(GpsEngine& engine) {
     using platform::NotificationKind;
     using platform::NotificationQueue;
     using platform::NotificationRegistration;
-    auto queue = std::make_unique<NotificationQueue>(kBluetoothQueueMessages,
-                                                     kBluetoothMessageBytes);
+    auto queue =
+        std::make_unique<NotificationQueue>(kBluetoothQueueMessages, kBluetoothMessageBytes);
     if (queue->valid()) {
         engine.bluetoothQueue = std::move(queue);
         engine.bluetoothRegistration = std::make_unique<NotificationRegistration>(
