@@ -89,6 +89,8 @@ public:
     int32_t reconnectCount = 0;
     int32_t btStackUp = 1;
     int32_t btPortInUse = 0;
+    int32_t drakarPort = 0;         // the configured port is served by the vendor's stack
+    int32_t microsoftStackPort = 0; // the configured port is one of the system stack's ports
     int32_t externalPort = 0;
     uint32_t lastDataTick = 0;
     char16_t portName[kPortNameCapacity] = u"COM3:";
