@@ -99,8 +99,7 @@ public:
     std::shared_ptr<platform::CommPort> port;
 
     // --- Bluetooth and power (engine/Bluetooth.h, engine/Notifications.h, engine/PowerTimeouts.h)
-    int32_t drakarPort = 0;         // the port is served by the vendor's stack library
-    int32_t microsoftStackPort = 0; // the port is a serial port of the system's Bluetooth stack
+    // drakarPort and microsoftStackPort (with the link status above) tell the stack of the port.
     std::unique_ptr<platform::DynamicLibrary> drakarModule;
     // The window the vendor library posts its events to; forwards them to stackEventTarget.
     CorvaneStackWindow drakarWindow{};
