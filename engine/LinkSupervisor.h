@@ -32,7 +32,7 @@ public:
 
     // What the supervision remembers between turns.
     bool closedByStackDown() const { return closedByStackDown_; }
-    const SilenceSupervision& silence() const { return silence_; }
+    SilenceSupervision& silence() { return silence_; }
 
 private:
     void run();

@@ -8,9 +8,9 @@
 extern "C" {
 
 struct FakeDrakarState {
-    int findResult = 0;              // DkFindBtComPort's result
-    char16_t port[8] = u"COM6:";     // the port it reports
-    int requestResult = 0;           // DkRequestStackEvents' result
+    int findResult = 0;          // DkFindBtComPort's result
+    char16_t port[8] = u"COM6:"; // the port it reports
+    int requestResult = 0;       // DkRequestStackEvents' result
     int initCalls = 0, deinitCalls = 0, requestCalls = 0;
     CorvaneStackWindow* window = nullptr;
     unsigned message = 0;

@@ -1,0 +1,154 @@
+// The link supervision: Bluetooth stack events, resume and the silence time-out, one turn at a
+// time, and the thread over the engine's notification set-up.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "FakeLink.h"
+#include "engine/GpsEngine.h"
+#include "engine/LinkSupervisor.h"
+#include "engine/Notifications.h"
+
+namespace {
+
+using platform::BluetoothNotification;
+using platform::PowerNotification;
+
+class LinkSupervision : public ::testing::Test {
+protected:
+    LinkSupervision() {
+        engine.bluetoothQueue = std::make_unique<platform::NotificationQueue>(10, 72);
+        engine.powerQueue = std::make_unique<platform::NotificationQueue>(10, 16);
+    }
+    void openLink() {
+        engine.link.portOpen = engine::openPort(engine, true);
+        fakelink::opens = 0;
+    }
+    void stackEvent(uint32_t id) {
+        BluetoothNotification n;
+        n.eventId = id;
+        engine.bluetoothQueue->write(&n, sizeof n);
+        supervisor.turn(0);
+    }
+    void power(uint32_t code) {
+        PowerNotification n;
+        n.message = code;
+        engine.powerQueue->write(&n, sizeof n);
+        supervisor.turn(0);
+    }
+
+    platform::ManualClock clock;
+    platform::RecordingPrompter prompter;
+    engine::GpsEngine engine{clock, prompter};
+    fakelink::Installed fakePort;
+    engine::LinkSupervisor supervisor{engine};
+};
+
+TEST_F(LinkSupervision, SystemStackDownClosesAndUpReopensAfterFiveSeconds) {
+    engine.settings.BTENBL = 1;
+    engine.microsoftStackPort = 1;
+    openLink();
+    stackEvent(platform::kBluetoothStackDown);
+    EXPECT_EQ(engine.btStackUp, 0);
+    EXPECT_EQ(engine.link.portOpen, 0);
+    EXPECT_EQ(engine.link.autoConnecting, 1);
+    EXPECT_TRUE(supervisor.closedByStackDown());
+    uint32_t before = clock.tickCount();
+    stackEvent(platform::kBluetoothStackUp);
+    EXPECT_EQ(engine.btStackUp, 1);
+    EXPECT_EQ(fakelink::opens, 1);
+    EXPECT_EQ(engine.link.portOpen, 1);
+    EXPECT_EQ(engine.link.autoConnecting, 0);
+    EXPECT_EQ(engine.lastDataTick, before + 5000);
+    EXPECT_FALSE(supervisor.closedByStackDown());
+}
+
+TEST_F(LinkSupervision, StackEventsNeedBluetoothOnAndASystemStackPort) {
+    for (auto [enabled, systemPort] : {std::pair{0, 1}, std::pair{1, 0}}) {
+        engine.settings.BTENBL = enabled;
+        engine.microsoftStackPort = systemPort;
+        openLink();
+        stackEvent(platform::kBluetoothStackDown);
+        EXPECT_EQ(engine.btStackUp, 1);
+        EXPECT_EQ(engine.link.portOpen, 1);
+    }
+}
+
+TEST_F(LinkSupervision, ResumeClosesASystemStackPortForTheNextStackUp) {
+    engine.microsoftStackPort = 1;
+    engine.externalPort = 1;
+    openLink();
+    power(platform::kPowerResume);
+    EXPECT_EQ(engine.link.portOpen, 0);
+    EXPECT_EQ(engine.link.autoConnecting, 1);
+    EXPECT_TRUE(supervisor.closedByStackDown());
+    EXPECT_EQ(fakelink::opens, 0);
+}
+
+TEST_F(LinkSupervision, ResumeReopensAnExternalPortAfterFiveSecondsAndResetsItsCount) {
+    engine.externalPort = 1;
+    openLink();
+    supervisor.silence().externalReopenings = 3;
+    power(platform::kPowerStatusChange); // not a resume: nothing
+    EXPECT_EQ(supervisor.silence().externalReopenings, 3);
+    uint32_t before = clock.tickCount();
+    power(platform::kPowerResume);
+    EXPECT_EQ(fakelink::opens, 1);
+    EXPECT_EQ(engine.link.portOpen, 1);
+    EXPECT_EQ(engine.link.autoConnecting, 0);
+    EXPECT_EQ(engine.lastDataTick, before + 100 + 5000); // the close's 100 ms, then the wait
+    EXPECT_EQ(supervisor.silence().externalReopenings, 0);
+}
+
+TEST_F(LinkSupervision, TimeOutRunsTheSilenceSupervision) {
+    engine.externalPort = 1;
+    openLink();
+    clock.advance(5001);
+    supervisor.turn(0);
+    EXPECT_EQ(fakelink::opens, 1);
+    EXPECT_EQ(supervisor.silence().externalReopenings, 1);
+}
+
+TEST(LinkSupervisorThread, EndsAtOnceWithoutTheNotificationSetUp) {
+    platform::ManualClock clock;
+    platform::RecordingPrompter prompter;
+    engine::GpsEngine engine{clock, prompter};
+    engine::runFlag() = 1;
+    engine::LinkSupervisor supervisor{engine};
+    supervisor.start();
+    supervisor.join(); // would wait for ever (or crash) if the loop ran without queues
+    engine::runFlag() = 0;
+}
+
+TEST(LinkSupervisorThread, RunsOverTheNotificationsWithoutASystemBus) {
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/corvane-test-bus", 1);
+    platform::ManualClock clock;
+    platform::RecordingPrompter prompter;
+    engine::GpsEngine engine{clock, prompter};
+    fakelink::Installed fakePort;
+    engine::createNotifications(engine);
+    ASSERT_TRUE(engine.bluetoothRegistration && engine.powerRegistration);
+    EXPECT_EQ(engine.bluetoothQueue->maxMessageBytes(), 72u);
+    EXPECT_EQ(engine.powerQueue->maxMessageBytes(), 16u);
+    engine.externalPort = 1;
+    engine.link.portOpen = engine::openPort(engine, true);
+    engine::runFlag() = 1;
+    engine::LinkSupervisor supervisor{engine};
+    supervisor.start();
+    PowerNotification resume;
+    resume.message = platform::kPowerResume;
+    engine.powerQueue->write(&resume, sizeof resume);
+    for (int i = 0; i < 500 && fakelink::opens < 2; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    engine::runFlag() = 0;
+    supervisor.join();
+    EXPECT_EQ(fakelink::opens, 2);
+    engine::releaseNotifications(engine);
+    EXPECT_EQ(engine.powerQueue, nullptr);
+    unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+}
+
+} // namespace
