@@ -1,5 +1,5 @@
-// Which Bluetooth stack serves the configured port (through the fake vendor library and the
-// registry), the vendor library's release, and the reaction to the vendor stack's events.
+// Which Bluetooth stack serves the configured port (fake vendor library and registry), the
+// vendor library's release, and the reaction to the vendor stack's events.
 
 #include <gtest/gtest.h>
 
@@ -18,42 +18,52 @@
 namespace {
 
 using platform::RegistryRoot;
-
-constexpr const char* kVendorKey =
-    "software\\socket communications\\bluetooth\\socket bt com port 2"; // any case matches
+using Str = std::char_traits<char16_t>;
 
 struct Recorder final : engine::StackEventTarget {
     void postStackEvent(uint32_t code) override { codes.push_back(code); }
     std::vector<uint32_t> codes;
 };
 
-class BluetoothTest : public ::testing::Test {
+struct DetectCase {
+    const char* variant; // of the fake library; "none" for a folder without one
+    int findResult;
+    const char16_t* reported;
+    int requestResult;
+    const char* activeAt;   // Drivers\Active\NN naming COM6: under the vendor's key
+    const char* systemPort; // the system stack's entry
+    bool result;
+    int drakarPort, microsoftStackPort;
+    bool stillLoaded;
+};
+
+// A stable test name (the default prints the case's bytes, pointers included).
+void PrintTo(const DetectCase& c, std::ostream* os) {
+    *os << c.variant << " find " << c.findResult << " digit " << char(c.reported[3]) << " request "
+        << c.requestResult << " active " << (c.activeAt ? c.activeAt : "-") << " system "
+        << (c.systemPort ? c.systemPort : "-");
+}
+
+class DetectBluetoothPort : public ::testing::TestWithParam<DetectCase> {
 protected:
-    BluetoothTest() { engine.registry = &registry; }
-    ~BluetoothTest() override {
+    ~DetectBluetoothPort() override {
         engine::releaseDrakar(engine);
         if (fake != nullptr) dlclose(fake);
     }
-    // Points the application directory at a variant of the fake library and opens it too, so
-    // the test steers the same instance the engine loads.
-    FakeDrakarState& useLibrary(const std::string& variant) {
+    // The engine loads the library from the application directory; the test opens the same
+    // instance to steer it.
+    FakeDrakarState* useLibrary(const std::string& variant) {
         std::string dir = std::string(FAKE_DRAKAR_DIR) + variant + "/";
         std::snprintf(engine.applicationDirectory, sizeof engine.applicationDirectory, "%s",
                       dir.c_str());
         fake = dlopen((dir + "libdrakar.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-        auto get = reinterpret_cast<FakeDrakarStateFn>(dlsym(fake, "FakeDrakarGetState"));
-        *get() = FakeDrakarState{};
-        return *get();
+        if (fake == nullptr) return nullptr;
+        using Get = FakeDrakarState* (*)();
+        FakeDrakarState* state = reinterpret_cast<Get>(dlsym(fake, "FakeDrakarGetState"))();
+        return &(*state = FakeDrakarState{});
     }
-    void systemStackPort(const char* sub, const char* port) {
-        registry.setString(RegistryRoot::LocalMachine,
-                           std::string("Software\\Microsoft\\Bluetooth\\Serial\\Ports\\") + sub,
-                           "Port", port);
-    }
-    void activeDriver(const char* n, const char* key, const char* name) {
-        std::string path = std::string("Drivers\\Active\\") + n;
-        registry.setString(RegistryRoot::LocalMachine, path, "Key", key);
-        registry.setString(RegistryRoot::LocalMachine, path, "Name", name);
+    void set(const std::string& key, const char* name, const char* value) {
+        registry.setString(RegistryRoot::LocalMachine, key, name, value);
     }
 
     platform::ManualClock clock;
@@ -64,102 +74,61 @@ protected:
     void* fake = nullptr;
 };
 
-struct DetectCase {
-    const char* variant;
-    int findResult;
-    const char16_t* reported;
-    int requestResult;
-    bool activeMatch; // Drivers\Active\02 names COM6: under the vendor's key
-    bool systemEntry; // the system stack lists COM6:
-    bool result;
-    int drakarPort, microsoftStackPort;
-    bool stillLoaded;
-};
-
-// A stable name for the test listing (the default prints the case's bytes, pointers included).
-void PrintTo(const DetectCase& c, std::ostream* os) {
-    *os << c.variant << " find " << c.findResult << " digit " << char(c.reported[3]) << " request "
-        << c.requestResult << (c.activeMatch ? " active" : "") << (c.systemEntry ? " system" : "");
-}
-
-class DetectBluetoothPort : public BluetoothTest,
-                            public ::testing::WithParamInterface<DetectCase> {};
-
 TEST_P(DetectBluetoothPort, ChoosesTheStackThatServesThePort) {
     const DetectCase& c = GetParam();
-    FakeDrakarState& fakeState = useLibrary(c.variant);
-    fakeState.findResult = c.findResult;
-    std::char_traits<char16_t>::copy(fakeState.port, c.reported, 6);
-    fakeState.requestResult = c.requestResult;
-    activeDriver("01", kVendorKey, "COM8:");
-    if (c.activeMatch) activeDriver("02", kVendorKey, "COM6:");
-    activeDriver("03", "Other", "COM6:");
-    if (c.systemEntry) systemStackPort("00", "COM6:");
-    systemStackPort("01", "COM2:");
-    std::char_traits<char16_t>::copy(engine.portName, u"COM6:", 6);
+    FakeDrakarState* fakeState = useLibrary(c.variant);
+    if (fakeState != nullptr) {
+        fakeState->findResult = c.findResult;
+        Str::copy(fakeState->port, c.reported, 6);
+        fakeState->requestResult = c.requestResult;
+    }
+    const std::string active = "Drivers\\Active\\";
+    const char* vendorKey = "software\\socket communications\\bluetooth\\socket bt com port 2";
+    for (auto [n, key, name] : {std::tuple{"01", vendorKey, "COM8:"},
+                                {"02", "Other", "COM6:"},
+                                {c.activeAt, vendorKey, "COM6:"}}) {
+        if (n == nullptr) continue;
+        set(active + n, "Key", key);
+        set(active + n, "Name", name);
+    }
+    const std::string ports = "Software\\Microsoft\\Bluetooth\\Serial\\Ports\\";
+    set(ports + "01", "Port", "COM2:");
+    if (c.systemPort != nullptr) set(ports + "02", "Port", c.systemPort);
+    engine.registry = &registry;
+    Str::copy(engine.portName, u"COM6:", 6);
     engine.microsoftStackPort = engine.drakarPort = 1; // from an earlier port
     EXPECT_EQ(engine::detectBluetoothPort(engine), c.result);
     EXPECT_EQ(engine.drakarPort, c.drakarPort);
     EXPECT_EQ(engine.microsoftStackPort, c.microsoftStackPort);
     EXPECT_EQ(engine.drakarModule != nullptr, c.stillLoaded);
+    if (fakeState == nullptr) return;
+    EXPECT_EQ(fakeState->deinitCalls, c.stillLoaded ? 0 : 1);
+    Recorder target;
+    engine.stackEventTarget = &target;
     if (c.drakarPort) {
-        EXPECT_EQ(fakeState.message, 1043u);
+        fakeState->window->post(fakeState->window, fakeState->message, 3);
+        fakeState->window->post(fakeState->window, 1044, 1); // another message: not ours
+        EXPECT_EQ(target.codes, std::vector<uint32_t>{3});
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, DetectBluetoothPort,
-                         ::testing::Values(
-                             // The vendor stack reports the port itself.
-                             DetectCase{"full", 0, u"COM6:", 0, false, true, true, 1, 0, true},
-                             // ... but refuses the events: no fall-back to the system stack.
-                             DetectCase{"full", 0, u"COM6:", 5, false, true, false, 0, 0, true},
-                             // Another port reported, the active driver list names ours.
-                             DetectCase{"full", 0, u"COM4:", 0, true, false, true, 1, 0, true},
-                             // Neither: the system stack's list decides, the vendor library goes.
-                             DetectCase{"full", 0, u"COM4:", 0, false, true, true, 0, 1, false},
-                             DetectCase{"full", 0, u"COM4:", 0, false, false, false, 0, 0, false},
-                             DetectCase{"full", 3, u"COM6:", 0, false, true, true, 0, 1, false},
-                             DetectCase{"noinit", 0, u"COM6:", 0, false, true, true, 0, 1, false},
-                             DetectCase{"norequest", 0, u"COM6:", 0, false, true, false, 0, 0,
-                                        true}));
-
-TEST_F(BluetoothTest, DriverWalkEndsAtTheFirstMissingNumber) {
-    FakeDrakarState& fakeState = useLibrary("full");
-    std::char_traits<char16_t>::copy(fakeState.port, u"COM4:", 6);
-    activeDriver("01", kVendorKey, "COM8:");
-    activeDriver("03", kVendorKey, "COM6:"); // after the gap: never read
-    std::char_traits<char16_t>::copy(engine.portName, u"COM6:", 6);
-    EXPECT_FALSE(engine::detectBluetoothPort(engine));
-    EXPECT_EQ(fakeState.deinitCalls, 1);
-}
-
-TEST_F(BluetoothTest, WithoutTheLibraryTheSystemStackDecides) {
-    std::snprintf(engine.applicationDirectory, sizeof engine.applicationDirectory, "%s",
-                  dir.path().c_str());
-    systemStackPort("03", "COM5:");
-    systemStackPort("04", "COM6:0123456789"); // longer than the value may be: not read
-    std::char_traits<char16_t>::copy(engine.portName, u"COM5:", 6);
-    EXPECT_TRUE(engine::detectBluetoothPort(engine));
-    EXPECT_EQ(engine.microsoftStackPort, 1);
-    std::char_traits<char16_t>::copy(engine.portName, u"COM6:", 6);
-    EXPECT_FALSE(engine::detectBluetoothPort(engine));
-    EXPECT_EQ(engine.microsoftStackPort, 0);
-}
-
-TEST_F(BluetoothTest, VendorEventsReachTheTargetAndReleaseDeinitialises) {
-    FakeDrakarState& fakeState = useLibrary("full");
-    Recorder target;
-    engine.stackEventTarget = &target;
-    std::char_traits<char16_t>::copy(engine.portName, u"COM6:", 6);
-    ASSERT_TRUE(engine::detectBluetoothPort(engine));
-    fakeState.window->post(fakeState.window, fakeState.message, 3);
-    fakeState.window->post(fakeState.window, 1044, 1); // another message: not ours
-    EXPECT_EQ(target.codes, std::vector<uint32_t>{3});
-    engine::releaseDrakar(engine);
-    EXPECT_EQ(fakeState.deinitCalls, 1);
-    EXPECT_EQ(engine.drakarPort, 0);
-    EXPECT_EQ(engine.drakarModule, nullptr);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DetectBluetoothPort,
+    ::testing::Values(
+        // The vendor stack reports the port itself, or the active drivers name it.
+        DetectCase{"full", 0, u"COM6:", 0, nullptr, "COM6:", true, 1, 0, true},
+        DetectCase{"full", 0, u"COM4:", 0, "03", nullptr, true, 1, 0, true},
+        // It claims the port but refuses the events (or cannot take them): no fall-back.
+        DetectCase{"full", 0, u"COM6:", 5, nullptr, "COM6:", false, 0, 0, true},
+        DetectCase{"norequest", 0, u"COM6:", 0, nullptr, "COM6:", false, 0, 0, true},
+        // Otherwise the system stack's list decides and the vendor library goes. The driver
+        // walk ends at the first missing number; an overlong Port value is not read.
+        DetectCase{"full", 0, u"COM4:", 0, "04", "COM6:", true, 0, 1, false},
+        DetectCase{"full", 0, u"COM4:", 0, nullptr, nullptr, false, 0, 0, false},
+        DetectCase{"full", 3, u"COM6:", 0, nullptr, "COM6:", true, 0, 1, false},
+        DetectCase{"noinit", 0, u"COM6:", 0, nullptr, "COM6:", true, 0, 1, false},
+        DetectCase{"none", 0, u"COM6:", 0, nullptr, "COM6:", true, 0, 1, false},
+        DetectCase{"none", 0, u"COM6:", 0, nullptr, "COM6:0123456789", false, 0, 0, false}));
 
 struct EventCase {
     int drakarPort, microsoftStackPort;

@@ -1,6 +1,6 @@
 #pragma once
-// A port that opens or refuses on the test's word, in place of a device, so the link code's
-// opens and closes show in counts.
+// A port that opens or refuses on the test's word in place of a device, so the link code's opens
+// show in a count.
 
 #include <memory>
 #include <string>
@@ -13,8 +13,7 @@ namespace fakelink {
 inline int opens = 0;
 inline bool refuse = false;
 
-class Port final : public platform::CommPort {
-public:
+struct Port final : platform::CommPort {
     bool configure(const platform::LineSettings&) override { return true; }
     bool setModemLines(bool, bool) override { return true; }
     void purge() override {}
@@ -26,20 +25,13 @@ public:
 
 inline std::unique_ptr<platform::CommPort> open(const std::string&) {
     ++opens;
-    if (refuse) {
-        errno = ENOENT;
-        return nullptr;
-    }
-    return std::make_unique<Port>();
+    errno = ENOENT;
+    return refuse ? nullptr : std::make_unique<Port>();
 }
 
-// Installs the fake for one test.
+// The fake for one test's lifetime.
 struct Installed {
-    Installed() {
-        opens = 0;
-        refuse = false;
-        engine::setCommPortOpener(&open);
-    }
+    Installed() { opens = 0, refuse = false, engine::setCommPortOpener(&open); }
     ~Installed() { engine::setCommPortOpener(nullptr); }
 };
 

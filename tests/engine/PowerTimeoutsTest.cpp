@@ -15,10 +15,13 @@ using platform::RegistryRoot;
 
 class PowerTimeouts : public ::testing::Test {
 protected:
-    PowerTimeouts() { engine.registry = &registry; }
-    uint32_t value(const char* name) {
-        return registry.queryDword(RegistryRoot::LocalMachine, engine::kPowerTimeoutsKey, name)
-            .value_or(99999);
+    PowerTimeouts() { engine.registry = fresh.registry = &registry; }
+    std::pair<uint32_t, uint32_t> values() {
+        auto get = [&](const char* name) {
+            return registry.queryDword(RegistryRoot::LocalMachine, engine::kPowerTimeoutsKey, name)
+                .value_or(99999);
+        };
+        return {get("BattSuspendTimeout"), get("ACSuspendTimeout")};
     }
     void set(const char* name, uint32_t v) {
         registry.setDword(RegistryRoot::LocalMachine, engine::kPowerTimeoutsKey, name, v);
@@ -27,39 +30,26 @@ protected:
     platform::ManualClock clock;
     platform::RecordingPrompter prompter;
     engine::GpsEngine engine{clock, prompter};
+    engine::GpsEngine fresh{clock, prompter}; // one that never started
     testsupport::TempDir dir;
     platform::Registry registry{dir.file("registry.reg")};
 };
 
-TEST_F(PowerTimeouts, StartSwitchesOffAndExitRestoresWhatWasThere) {
-    set("BattSuspendTimeout", 60);
-    set("ACSuspendTimeout", 600);
-    engine::applyPowerTimeouts(engine, false);
-    EXPECT_EQ(value("BattSuspendTimeout"), 0u);
-    EXPECT_EQ(value("ACSuspendTimeout"), 0u);
-    engine::applyPowerTimeouts(engine, true);
-    EXPECT_EQ(value("BattSuspendTimeout"), 60u);
-    EXPECT_EQ(value("ACSuspendTimeout"), 600u);
-}
-
-TEST_F(PowerTimeouts, ValuesNeverSavedRestoreAsTheDefaults) {
-    set("ACSuspendTimeout", 45); // battery value missing at start: its default stays saved
-    engine::applyPowerTimeouts(engine, false);
-    engine::applyPowerTimeouts(engine, true);
-    EXPECT_EQ(value("BattSuspendTimeout"), 180u);
-    EXPECT_EQ(value("ACSuspendTimeout"), 45u);
-    engine::GpsEngine fresh{clock, prompter}; // exit without a start
-    fresh.registry = &registry;
-    engine::applyPowerTimeouts(fresh, true);
-    EXPECT_EQ(value("BattSuspendTimeout"), 180u);
-    EXPECT_EQ(value("ACSuspendTimeout"), 300u);
-}
-
-TEST_F(PowerTimeouts, MissingKeyIsLeftAlone) {
-    engine::applyPowerTimeouts(engine, false);
+TEST_F(PowerTimeouts, StartSwitchesOffAndExitRestoresWhatWasThereOrTheDefaults) {
+    engine::applyPowerTimeouts(engine, false); // no key: nothing is written, not even the key
     engine::applyPowerTimeouts(engine, true);
     EXPECT_FALSE(registry.keyExists(RegistryRoot::LocalMachine, engine::kPowerTimeoutsKey));
-    EXPECT_TRUE(prompter.entries().empty());
+    set("ACSuspendTimeout", 600); // the battery value is missing: its default stays saved
+    engine::applyPowerTimeouts(engine, false);
+    EXPECT_EQ(values(), std::pair(0u, 0u));
+    engine::applyPowerTimeouts(engine, true);
+    EXPECT_EQ(values(), std::pair(180u, 600u));
+    set("BattSuspendTimeout", 60);
+    engine::applyPowerTimeouts(engine, false);
+    engine::applyPowerTimeouts(engine, true);
+    EXPECT_EQ(values(), std::pair(60u, 600u));
+    engine::applyPowerTimeouts(fresh, true);
+    EXPECT_EQ(values(), std::pair(180u, 300u));
 }
 
 TEST_F(PowerTimeouts, ReloadEventIsSignalledOnlyWhenItExists) {
