@@ -59,6 +59,8 @@ void GpsEngine::initialiseFields() {
     reconnectCount = 0;
     btStackUp = 1;
     btPortInUse = 0;
+    drakarPort = 0;
+    microsoftStackPort = 0;
     externalPort = 0;
     lastDataTick = clock_.tickCount();
     port.reset();

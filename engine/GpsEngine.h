@@ -7,17 +7,24 @@
 #include <memory>
 #include <mutex>
 
+#include "engine/DrakarApi.h"
 #include "engine/GpsState.h"
 #include "engine/LinkFlags.h"
 #include "engine/Settings.h"
 #include "platform/Clock.h"
+#include "platform/DynamicLibrary.h"
+#include "platform/NotificationQueue.h"
+#include "platform/NotificationRegistration.h"
 #include "platform/Prompter.h"
 
 namespace platform {
 class CommPort;
+class Registry;
 } // namespace platform
 
 namespace engine {
+
+class StackEventTarget;
 
 // Receives the freshly refreshed state under the engine lock (the memory exchange publishes
 // through this). Must not wait for other locks.
@@ -82,12 +89,30 @@ public:
     int32_t reconnectCount = 0;
     int32_t btStackUp = 1;
     int32_t btPortInUse = 0;
+    int32_t drakarPort = 0;         // the configured port is served by the vendor's stack
+    int32_t microsoftStackPort = 0; // the configured port is one of the system stack's ports
     int32_t externalPort = 0;
     uint32_t lastDataTick = 0;
     char16_t portName[kPortNameCapacity] = u"COM3:";
     // The open port, or empty. Replaced and reset under the engine lock; the reader keeps its own
     // reference while it waits, so a close never frees the port under it.
     std::shared_ptr<platform::CommPort> port;
+
+    // --- Bluetooth and power (engine/Bluetooth.h, engine/Notifications.h, engine/PowerTimeouts.h)
+    // drakarPort and microsoftStackPort (with the link status above) tell the stack of the port.
+    std::unique_ptr<platform::DynamicLibrary> drakarModule;
+    // The window the vendor library posts its events to; forwards them to stackEventTarget.
+    CorvaneStackWindow drakarWindow{};
+    StackEventTarget* stackEventTarget = nullptr; // set by the main window before start-up
+    // The registry of the Bluetooth port entries and the power time-outs; the user's registry
+    // (platform::Registry::defaultPath()) when null.
+    platform::Registry* registry = nullptr;
+    std::unique_ptr<platform::NotificationQueue> bluetoothQueue;
+    std::unique_ptr<platform::NotificationQueue> powerQueue;
+    std::unique_ptr<platform::NotificationRegistration> bluetoothRegistration;
+    std::unique_ptr<platform::NotificationRegistration> powerRegistration;
+    uint32_t savedBattSuspendTimeout = 180; // suspend time-outs in force at start, in seconds
+    uint32_t savedAcSuspendTimeout = 300;
 
     // --- Start-up values ---
     float decimalYear = 0.0f;
