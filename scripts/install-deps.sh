@@ -6,7 +6,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     clang libclang-rt-14-dev clang-format ccache
-    libsystemd-dev
+    libsystemd-dev dbus-daemon
 )
 missing=()
 for p in "${packages[@]}"; do
