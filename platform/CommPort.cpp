@@ -1,18 +1,12 @@
 #include "platform/CommPort.h"
 
-#include <cerrno>
-#include <string_view>
-
+#include "platform/NetworkPort.h"
 #include "platform/SerialPort.h"
 
 namespace platform {
 
 std::unique_ptr<CommPort> openCommPort(const std::string& device) {
-    std::string_view name = device;
-    if (name.starts_with("tcp://") || name.starts_with("gpsd://")) {
-        errno = EPROTONOSUPPORT; // network sources are not built in yet
-        return nullptr;
-    }
+    if (isNetworkUrl(device)) return openNetworkPort(device);
     return SerialPort::open(device);
 }
 

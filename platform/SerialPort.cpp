@@ -55,13 +55,16 @@ SerialPort::~SerialPort() {
 }
 
 bool SerialPort::configure(const LineSettings& settings) {
+    termios2 t{};
+    if (::ioctl(fd_, TCGETS2, &t) != 0) return false;
+    return applySettings(t, settings) && ::ioctl(fd_, TCSETS2, &t) == 0;
+}
+
+bool SerialPort::applySettings(termios2& t, const LineSettings& settings) {
     if ((settings.dataBits != 7 && settings.dataBits != 8) || settings.baud == 0) {
         errno = EINVAL;
         return false;
     }
-    termios2 t{};
-    if (::ioctl(fd_, TCGETS2, &t) != 0) return false;
-    // Raw binary input and output: no flow control, no translation, no signals, no echo.
     t.c_iflag &= ~tcflag_t(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON |
                            IXOFF | IXANY | INPCK | IGNPAR);
     if (settings.parity != Parity::None) t.c_iflag |= INPCK;
@@ -91,7 +94,7 @@ bool SerialPort::configure(const LineSettings& settings) {
     t.c_ispeed = t.c_ospeed = settings.baud;
     t.c_cc[VMIN] = 1;
     t.c_cc[VTIME] = 0;
-    return ::ioctl(fd_, TCSETS2, &t) == 0;
+    return true;
 }
 
 bool SerialPort::setModemLines(bool dtr, bool rts) {

@@ -17,6 +17,8 @@
 
 #include "platform/CommPort.h"
 
+struct termios2;
+
 namespace platform {
 
 class SerialPort final : public CommPort {
@@ -41,6 +43,11 @@ public:
     bool clearErrors(LineErrorCounts* counts) override;
 
     int fd() const { return fd_; }
+
+    // Writes the settings into a termios2 record: raw binary mode, no flow control, the local
+    // line ignored, the rate as a number; parity checked on input unless the parity is none.
+    // False (errno EINVAL) for data bits other than 7 and 8 or a rate of 0.
+    static bool applySettings(termios2& t, const LineSettings& settings);
 
 private:
     SerialPort(int fd, int eventFd);

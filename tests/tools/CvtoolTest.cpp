@@ -109,7 +109,7 @@ TEST(Cvtool, EveryCommandHasItsHelpAndItsSectionInTheManual) {
     const auto top = runCvtool("--help");
     EXPECT_EQ(top.status, 0);
     for (const char* command : {"nmea", "simulate", "watch", "geo", "geo datums", "geo shift",
-                                "geo utm", "geo wmm", "geo nav", "geo format", "ini", "reg"}) {
+                                "geo utm", "geo wmm", "geo nav", "geo format", "ini", "reg", "port"}) {
         SCOPED_TRACE(command);
         const auto r = runCvtool(std::string(command) + " --help");
         EXPECT_EQ(r.status, 0);
@@ -256,6 +256,15 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
         {"reg set --dword 'HKCU\\X' v -1", "", "", 2},
         {"reg get --dword 'HKCU\\X' v", "", "", 2},
         {"reg delete HKCU", "", "", 2},
+        // port: the port map in the registry file.
+        {"port", "", "...COM1: /dev/ttyS0 ...\nCOM2: /dev/null present\nCOM3: /dev/ttyUSB0 ...\nCOM6: "
+         "tcp://127.0.0.1:2947 network\n...COM9: /dev/ttyS2 ", 0, "", {},
+         {"port com2 /dev/null", "port COM6: tcp://127.0.0.1:2947"}},
+        {"reg get 'HKLM\\Hardware\\DeviceMap\\SerialComm' COM4:", "", "/dev/ttyX\n", 0, "", {},
+         {"port COM4: /dev/ttyX"}},
+        {"port COM0: /dev/ttyS0", "", "", 2},
+        {"port COM1: ttyS0", "", "", 2},
+        {"port COM1:", "", "", 2},
         // simulate and watch: options reach the simulator; the output is the engine's own test.
         {"simulate --fast --rate 0", "", "", 2, "expected a rate from 0.1 to 20 Hz"},
         {"simulate --fast --start 91,0", "", "", 2, "--start"},

@@ -10,5 +10,6 @@ int cmdWatch(int argc, char** argv);
 int cmdGeo(int argc, char** argv);
 int cmdIni(int argc, char** argv);
 int cmdReg(int argc, char** argv);
+int cmdPort(int argc, char** argv);
 
 } // namespace cvtool

@@ -21,6 +21,7 @@ constexpr Command kCommands[] = {
     {"geo", cvtool::cmdGeo, "datum shifts, UTM, magnetic model, navigation, formatting in bulk"},
     {"ini", cvtool::cmdIni, "read DIR/cv.ini as the program does and print the file it writes"},
     {"reg", cvtool::cmdReg, "get, set and delete registry values"},
+    {"port", cvtool::cmdPort, "list the port map, or map COMn: to a device"},
 };
 
 void printHelp(std::FILE* out) {
@@ -40,8 +41,9 @@ void printHelp(std::FILE* out) {
 
 int main(int argc, char** argv) {
     if (argc < 2)
-        return cvtool::usageError("a command is needed: nmea, simulate, watch, geo, ini or reg "
-                                  "(see cvtool --help)");
+        return cvtool::usageError(
+            "a command is needed: nmea, simulate, watch, geo, ini, reg or port "
+            "(see cvtool --help)");
     const char* first = argv[1];
     if (std::strcmp(first, "--help") == 0 || std::strcmp(first, "-h") == 0 ||
         std::strcmp(first, "help") == 0) {
