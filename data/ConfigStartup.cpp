@@ -10,4 +10,8 @@ bool ConfigStartup::readSettings(engine::GpsEngine& engine) {
     return data::readSettings(engine, options_);
 }
 
+bool ConfigStartup::writeSettings(engine::GpsEngine& engine) {
+    return data::writeSettings(engine);
+}
+
 } // namespace data

@@ -1,6 +1,6 @@
 #pragma once
 // The engine's start-up steps that live in this layer: the application directory from the
-// registry and the configuration file.
+// registry and the configuration file (read, and rewritten when start-up changed a setting).
 
 #include "data/ConfigFile.h"
 #include "engine/GpsEngine.h"
@@ -13,6 +13,7 @@ public:
 
     bool readApplicationDirectory(engine::GpsEngine& engine) override;
     bool readSettings(engine::GpsEngine& engine) override;
+    bool writeSettings(engine::GpsEngine& engine) override;
 
 private:
     ConfigReadOptions options_;

@@ -1,8 +1,12 @@
 #include "engine/GpsEngine.h"
 
 #include <cstring>
+#include <string_view>
 
+#include "engine/Bluetooth.h"
 #include "engine/Dgps.h"
+#include "engine/Notifications.h"
+#include "engine/SerialLink.h"
 #include "geodesy/DatumTable.h"
 #include "geodesy/MagneticModel.h"
 
@@ -14,6 +18,10 @@ GpsEngine::GpsEngine(platform::Clock& clock, platform::Prompter& prompter)
 }
 
 GpsEngine::~GpsEngine() {
+    releaseNotifications(*this);
+    if (drakarModule) releaseDrakar(*this);
+    // The engine lock is a member and goes with the object; nothing can wait on it any more.
+    port.reset();
     if (dgps::attachedClock() == &clock_) dgps::attachClock(nullptr);
 }
 
@@ -29,8 +37,24 @@ bool GpsEngine::start() {
     if (!loadMagneticModel()) return fail("Error initializing WMM - \"WMM.COF\" file not found.");
     if (startupServices_ != nullptr) startupServices_->readSettings(*this);
     std::memcpy(portName, settings.GPSPort, sizeof portName); // the configured port from now on
-    // The waypoint file, the port and the notifications follow here in this order.
+    // The waypoint file opens here, before the port.
+    startLink();
+    createNotifications(*this);
     return true;
+}
+
+void GpsEngine::startLink() {
+    btPortInUse = detectBluetoothPort(*this) ? 1 : 0;
+    if (btPortInUse == 0) {
+        externalPort = std::u16string_view(portName) != u"COM1:" ? 1 : 0;
+        link.portOpen = openPort(*this, false) ? 1 : 0;
+        return;
+    }
+    // A Bluetooth port opens with "GPS Connect" or the reconnection rules, not here.
+    if (settings.BTENBL == 0) {
+        settings.BTENBL = 1;
+        if (startupServices_ != nullptr) startupServices_->writeSettings(*this);
+    }
 }
 
 bool GpsEngine::fail(const char* message) {

@@ -41,6 +41,9 @@ public:
     virtual ~StartupServices() = default;
     virtual bool readApplicationDirectory(class GpsEngine& engine) = 0;
     virtual bool readSettings(class GpsEngine& engine) = 0;
+    // Rewrites the configuration file from the engine's settings (start-up switches Bluetooth on
+    // when the configured port turns out to be a Bluetooth port).
+    virtual bool writeSettings(class GpsEngine& engine) = 0;
 };
 
 // resetGpsState clears satellite slots 0 to this one (start-up clears the whole table).
@@ -49,11 +52,16 @@ inline constexpr int kResetSatelliteSlots = 38;
 class GpsEngine {
 public:
     GpsEngine(platform::Clock& clock, platform::Prompter& prompter);
+    // Stops the Bluetooth, then the power notifications (each with its queue), releases the
+    // vendor Bluetooth library and closes the port. The worker threads have ended before
+    // (engine/LinkThreads.h).
     ~GpsEngine();
     GpsEngine(const GpsEngine&) = delete;
     GpsEngine& operator=(const GpsEngine&) = delete;
 
-    // Runs the start-up sequence; false when a step failed (its message has been shown).
+    // Runs the start-up sequence; false when a step failed (its message has been shown). After
+    // the tables and the configuration: the Bluetooth check of the port, the open of a plain
+    // port (a failed open is not fatal), then the notification queues and registrations.
     bool start();
 
     // The 200 ms state refresh: tries the engine lock without waiting; false when the lock was
@@ -121,6 +129,8 @@ public:
 
 private:
     void initialiseFields();
+    // Start-up steps 9 and 10: which stack serves the port, and the open of a plain port.
+    void startLink();
     bool fail(const char* message);
     bool readApplicationDirectory();
     bool loadMagneticModel();

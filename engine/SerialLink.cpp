@@ -103,16 +103,25 @@ bool openPort(GpsEngine& engine, bool silent) {
     const std::string device = platform::PortMap(registry).path(name).value_or("");
     std::unique_ptr<platform::CommPort> opened;
     int error = ENOENT;
+    // A reopen by a worker thread gives up when the owner clears the run flag during its
+    // attempts: the exit must not wait out up to 15 seconds of retries, nor show their message.
+    const bool worker = runFlag().load() != 0;
+    bool abandoned = false;
     for (int attempt = 1; attempt <= attempts; ++attempt) {
         if (!device.empty()) {
             opened = portOpener != nullptr ? portOpener(device) : platform::openCommPort(device);
             if (opened) break;
             error = errno;
         }
-        if (attempt < attempts) engine.clock().sleepMs(kAttemptGapMs);
+        if (attempt == attempts) break;
+        engine.clock().sleepMs(kAttemptGapMs);
+        if (worker && runFlag().load() == 0) {
+            abandoned = true;
+            break;
+        }
     }
     if (!opened) {
-        if (!silent) {
+        if (!silent && !abandoned) {
             std::string text = format(kMsgOpenPortFailed, name.c_str());
             if (error == EACCES) {
                 char line[512];

@@ -48,8 +48,10 @@ void setCommPortOpener(CommPortOpener opener);
 // engine.port. Attempts: 1; 10 for a Bluetooth port of the operating system's stack; otherwise
 // 15 when engine.externalPort is set; 1000 ms apart through the engine's clock. The messages go
 // through the engine's prompter unless silent. On success reconnectCount is 0 and lastDataTick
-// now. The caller sets link.portOpen from the result. Takes the engine lock itself to install
-// the port, so the caller must not hold it; call it with the port closed.
+// now. The caller sets link.portOpen from the result. Called while the run flag is set (a worker's
+// reopen), it gives up without a message when the flag is cleared between two attempts. Takes the
+// engine lock itself to install the port, so the caller must not hold it; call it with the port
+// closed.
 bool openPort(GpsEngine& engine, bool silent);
 
 // Clears portOpen and disarms the port's event wait (waking the reader), waits 100 ms, then

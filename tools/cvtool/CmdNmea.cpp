@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +13,7 @@
 
 #include "CliSupport.h"
 #include "Commands.h"
+#include "StateJson.h"
 #include "data/ConfigFile.h"
 #include "engine/Dgps.h"
 #include "engine/FixStatus.h"
@@ -36,185 +36,16 @@ public:
     void sleepMs(uint32_t) override {}
 };
 
-// --- JSON values -------------------------------------------------------------------------------
-
-// Control characters, '"', '\\' and every byte outside printable ASCII are escaped, so a raw
-// sentence with stray bytes still gives valid JSON.
-void writeJsonString(std::FILE* out, const char* text, size_t length) {
-    std::fputc('"', out);
-    for (size_t i = 0; i < length; ++i) {
-        auto c = static_cast<unsigned char>(text[i]);
-        if (c == '"' || c == '\\')
-            std::fprintf(out, "\\%c", c);
-        else if (c < 0x20 || c >= 0x7f)
-            std::fprintf(out, "\\u%04x", c);
-        else
-            std::fputc(c, out);
-    }
-    std::fputc('"', out);
-}
-
-void writeJsonString(std::FILE* out, const char* text) {
-    writeJsonString(out, text, std::strlen(text));
-}
-
-void writeJsonString(std::FILE* out, const char16_t* text) {
-    std::fputc('"', out);
-    for (; text != nullptr && *text != 0; ++text) {
-        char16_t c = *text;
-        if (c == u'"' || c == u'\\')
-            std::fprintf(out, "\\%c", static_cast<char>(c));
-        else if (c < 0x20 || c >= 0x7f)
-            std::fprintf(out, "\\u%04x", static_cast<unsigned>(c));
-        else
-            std::fputc(static_cast<char>(c), out);
-    }
-    std::fputc('"', out);
-}
-
-void writeJsonChar(std::FILE* out, char c) {
-    writeJsonString(out, &c, c == 0 ? 0 : 1);
-}
-
-// 17 significant digits keep a double exact, 9 a float; JSON has no NaN or infinity.
-void writeJsonDouble(std::FILE* out, double v) {
-    if (std::isfinite(v))
-        std::fprintf(out, "%.17g", v);
-    else
-        std::fputs("null", out);
-}
-
-void writeJsonFloat(std::FILE* out, float v) {
-    if (std::isfinite(v))
-        std::fprintf(out, "%.9g", static_cast<double>(v));
-    else
-        std::fputs("null", out);
-}
-
-void key(std::FILE* out, const char* name, bool first = false) {
-    std::fprintf(out, first ? "\"%s\":" : ",\"%s\":", name);
-}
-
-// --- The parts of the state --------------------------------------------------------------------
-
-void writePosition(std::FILE* out, const engine::PositionRecord& p) {
-    std::fputc('{', out);
-    key(out, "ggaTick", true);
-    std::fprintf(out, "%u", p.ggaTick);
-    key(out, "latitude");
-    writeJsonDouble(out, p.latitude);
-    key(out, "longitude");
-    writeJsonDouble(out, p.longitude);
-    key(out, "altitude");
-    writeJsonDouble(out, p.altitude);
-    key(out, "altitudeUnit");
-    writeJsonChar(out, p.altitudeUnit);
-    key(out, "utcHour");
-    std::fprintf(out, "%u", p.utcHour);
-    key(out, "utcMinute");
-    std::fprintf(out, "%u", p.utcMinute);
-    key(out, "utcSecond");
-    std::fprintf(out, "%u", p.utcSecond);
-    key(out, "quality");
-    std::fprintf(out, "%d", p.quality);
-    key(out, "satellitesUsed");
-    std::fprintf(out, "%d", p.satellitesUsed);
-    key(out, "hdop");
-    writeJsonFloat(out, p.hdop);
-    key(out, "geoidSeparation");
-    writeJsonFloat(out, p.geoidSeparation);
-    key(out, "geoidUnit");
-    writeJsonChar(out, p.geoidUnit);
-    key(out, "diffAge");
-    writeJsonFloat(out, p.diffAge);
-    key(out, "fixText");
-    writeJsonString(out, p.fixText);
-    std::fputc('}', out);
-}
-
-void writeDop(std::FILE* out, const engine::DopRecord& d) {
-    std::fputc('{', out);
-    key(out, "gsaTick", true);
-    std::fprintf(out, "%u", d.gsaTick);
-    key(out, "gsaSelection");
-    std::fprintf(out, "%u", d.gsaSelection);
-    key(out, "fixMode");
-    std::fprintf(out, "%u", d.fixMode);
-    key(out, "satellitesInView");
-    std::fprintf(out, "%u", d.satellitesInView);
-    key(out, "usedSlots");
-    for (int i = 0; i < engine::kUsedSlotsCapacity; ++i)
-        std::fprintf(out, "%c%u", i == 0 ? '[' : ',', d.usedSlots[i]);
-    std::fputc(']', out);
-    key(out, "pdop");
-    writeJsonFloat(out, d.pdop);
-    key(out, "gsaHdop");
-    writeJsonFloat(out, d.gsaHdop);
-    key(out, "vdop");
-    writeJsonFloat(out, d.vdop);
-    std::fputc('}', out);
-}
-
-void writeMotion(std::FILE* out, const engine::MotionRecord& m) {
-    std::fputc('{', out);
-    key(out, "motionTick", true);
-    std::fprintf(out, "%u", m.motionTick);
-    key(out, "trackTrue");
-    writeJsonFloat(out, m.trackTrue);
-    key(out, "trackMagnetic");
-    writeJsonFloat(out, m.trackMagnetic);
-    key(out, "speed");
-    writeJsonFloat(out, m.speed);
-    key(out, "speedUnit");
-    writeJsonChar(out, m.speedUnit);
-    std::fputc('}', out);
-}
-
-void writeMagVar(std::FILE* out, const engine::MagVarRecord& v) {
-    std::fputc('{', out);
-    key(out, "magVarDir", true);
-    writeJsonChar(out, v.magVarDir);
-    key(out, "magVar");
-    writeJsonFloat(out, v.magVar);
-    std::fputc('}', out);
-}
-
-void writeSatellites(std::FILE* out,
-                     const engine::SatelliteInfo (&satellites)[engine::kSatelliteSlots]) {
-    std::fputc('[', out);
-    bool first = true;
-    for (int slot = 0; slot < engine::kSatelliteSlots; ++slot) {
-        const engine::SatelliteInfo& s = satellites[slot];
-        if (s.prn <= 0) continue;
-        std::fprintf(out,
-                     "%s{\"slot\":%d,\"prn\":%d,\"azimuth\":%d,\"elevation\":%d,\"snr\":%d,"
-                     "\"used\":%d,\"inView\":%d,\"lastSeenTick\":%u}",
-                     first ? "" : ",", slot, s.prn, s.azimuth, s.elevation, s.snr, s.used, s.inView,
-                     s.lastSeenTick);
-        first = false;
-    }
-    std::fputc(']', out);
-}
-
 // Writes the object for one decoded sentence without its closing brace, so callers can append
 // further ,"key":value pairs before closing it.
 void writeSentenceObjectBody(std::FILE* out, dgps::SentenceKind kind, const char* sentence,
                              const engine::GpsState& state) {
     std::fputc('{', out);
-    key(out, "sentence", true);
+    jsonKey(out, "sentence", true);
     writeJsonString(out, dgps::sentenceIdentifier(kind));
-    key(out, "raw");
+    jsonKey(out, "raw");
     writeJsonString(out, sentence);
-    key(out, "position");
-    writePosition(out, state.position);
-    key(out, "dop");
-    writeDop(out, state.dop);
-    key(out, "motion");
-    writeMotion(out, state.motion);
-    key(out, "magVar");
-    writeMagVar(out, state.magVar);
-    key(out, "satellites");
-    writeSatellites(out, state.satellites);
+    writeStateMembers(out, state);
 }
 
 // --- The replay --------------------------------------------------------------------------------
@@ -229,17 +60,17 @@ struct Replay {
 void writeStatusAndMasks(std::FILE* out, const engine::GpsEngine& engine) {
     char16_t status[32] = {};
     engine::statusText(engine, status, std::size(status));
-    key(out, "statusText");
+    jsonKey(out, "statusText");
     writeJsonString(out, status);
-    key(out, "ehe");
+    jsonKey(out, "ehe");
     writeJsonDouble(out, engine::estimatedHorizontalError(engine));
     int code = engine::MaskPassed;
     bool masked = engine::maskCode(engine, code);
-    key(out, "masked");
+    jsonKey(out, "masked");
     std::fputs(masked ? "true" : "false", out);
-    key(out, "maskCode");
+    jsonKey(out, "maskCode");
     std::fprintf(out, "%d", code);
-    key(out, "maskText");
+    jsonKey(out, "maskText");
     writeJsonString(out, engine::maskReasonText(masked ? code : engine::MaskPassed));
 }
 

@@ -1,14 +1,17 @@
-// cvtool watch: feeds a live NMEA stream through the engine as the serial reader does and shows
-// the GPS state after every 200 ms refresh, redrawn in place on a terminal, as plain text blocks
-// otherwise.
+// cvtool watch: shows the GPS state after every 200 ms refresh, redrawn in place on a terminal,
+// as plain text blocks otherwise. Either a port COMn: runs through the engine's own start-up and
+// link threads, or a live NMEA stream (a file, a device, stdin) is fed through the engine as the
+// serial reader does.
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cstdarg>
 #include <cstdio>
@@ -21,9 +24,13 @@
 
 #include "CliSupport.h"
 #include "Commands.h"
+#include "StateJson.h"
+#include "data/ConfigFile.h"
+#include "data/ConfigStartup.h"
 #include "engine/Dgps.h"
 #include "engine/FixStatus.h"
 #include "engine/GpsEngine.h"
+#include "engine/LinkThreads.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
 
@@ -36,20 +43,32 @@ constexpr int kPlainBlockEveryTicks = 5; // plain output: at most one block a se
 constexpr size_t kReadSize = 1000;
 constexpr double kMphPerMps = 2.236936;
 
-// What one view shows: the refreshed state and the real PRNs behind the SBAS slots.
+// The link flags the port mode shows.
+struct LinkView {
+    bool portOpen, commOk, dataSeen, btStackUp, externalPort;
+    int reconnectCount;
+};
+
+// What one view shows: the refreshed state, the real PRNs behind the SBAS slots, and in port
+// mode the link flags.
 struct Snapshot {
     engine::GpsState state;
     char16_t status[32] = {};
     int sbasPrn[engine::kLastSbasSlot - engine::kFirstSbasSlot + 1] = {};
+    bool withLink = false;
+    LinkView link{};
 };
 
-Snapshot takeSnapshot(engine::GpsEngine& gps) {
+Snapshot takeSnapshot(engine::GpsEngine& gps, bool withLink) {
     std::lock_guard<std::mutex> hold(gps.lock());
     Snapshot s;
     s.state = gps.state;
     engine::statusText(gps, s.status, std::size(s.status));
     for (int slot = engine::kFirstSbasSlot; slot <= engine::kLastSbasSlot; ++slot)
         s.sbasPrn[slot - engine::kFirstSbasSlot] = dgps::sbasPrn(slot);
+    s.withLink = withLink;
+    s.link = {gps.link.portOpen != 0, gps.link.commOk != 0,  gps.link.dataSeen != 0,
+              gps.btStackUp != 0,     gps.externalPort != 0, gps.reconnectCount};
     return s;
 }
 
@@ -87,6 +106,13 @@ std::string renderBody(const Snapshot& snap) {
     const engine::DopRecord& d = s.dop;
     std::string out;
     appendLine(out, "Status     %s", toUtf8(snap.status).c_str());
+    if (snap.withLink) {
+        const LinkView& l = snap.link;
+        appendLine(out, "Link       port %s, comm %s, data %s, %d reconnects, stack %s, %s",
+                   l.portOpen ? "open" : "closed", l.commOk ? "ok" : "errors",
+                   l.dataSeen ? "seen" : "none", l.reconnectCount, l.btStackUp ? "up" : "down",
+                   l.externalPort ? "external" : "built-in");
+    }
     appendLine(out, "Fix        %-8s quality %d   %s   selection %c", toUtf8(p.fixText).c_str(),
                p.quality, fixModeText(d.fixMode), d.gsaSelection ? char(d.gsaSelection) : '-');
     appendLine(out, "Position   %.6f %c   %.6f %c", p.latitude < 0 ? -p.latitude : p.latitude,
@@ -177,28 +203,26 @@ private:
 
 class View {
 public:
-    View(const char* source, bool terminal) : source_(source), terminal_(terminal) {}
+    explicit View(bool terminal) : terminal_(terminal) {}
 
     // After every refresh: a terminal is redrawn when anything changed; plain output gets a
-    // block when the state changed, at most once a second.
-    void update(const Snapshot& snap, uint64_t bytes) {
+    // block when the state changed, at most once a second. header is the view's first line.
+    void update(const Snapshot& snap, const std::string& header) {
         ++tick_;
         std::string body = renderBody(snap);
         if (body == lastBody_) return;
         if (!terminal_ && printedAny_ && tick_ - lastPrintTick_ < kPlainBlockEveryTicks) return;
-        show(body, bytes);
+        show(body, header);
     }
 
-    void final(const Snapshot& snap, uint64_t bytes) {
+    void final(const Snapshot& snap, const std::string& header) {
         std::string body = renderBody(snap);
-        if (!printedAny_ || body != lastBody_ || terminal_) show(body, bytes);
+        if (!printedAny_ || body != lastBody_ || terminal_) show(body, header);
     }
 
 private:
-    void show(const std::string& body, uint64_t bytes) {
-        std::string text;
-        appendLine(text, "cvtool watch: %s, %llu bytes read", source_,
-                   static_cast<unsigned long long>(bytes));
+    void show(const std::string& body, const std::string& header) {
+        std::string text = "cvtool watch: " + header + "\n";
         text += body;
         if (terminal_) {
             // Home, then every line cleared to its end, then the rest of the screen: no flicker.
@@ -218,7 +242,6 @@ private:
         printedAny_ = true;
     }
 
-    const char* source_;
     bool terminal_;
     std::string lastBody_;
     long tick_ = 0;
@@ -226,24 +249,199 @@ private:
     bool printedAny_ = false;
 };
 
+// --- Port mode ---------------------------------------------------------------------------------
+
+// The port operand: "COM1:" .. "COM9:".
+bool isPortName(const char* text) {
+    return std::strlen(text) == 5 && std::strncmp(text, "COM", 3) == 0 && text[3] >= '1' &&
+           text[3] <= '9' && text[4] == ':';
+}
+
+// The start-up layer of the program, with two changes for a monitor: --dir replaces the
+// application directory of the registry, and the port of the command line replaces GPSPort for
+// this run only. A rewrite of cv.ini during start-up (Bluetooth switched on) writes the file's
+// own port, so the override never reaches the file.
+class WatchStartup final : public engine::StartupServices {
+public:
+    WatchStartup(const char* dir, const char* port) : dir_(dir) {
+        for (int i = 0; i < 6; ++i)
+            port_[i] = static_cast<char16_t>(port[i]);
+    }
+
+    bool readApplicationDirectory(engine::GpsEngine& gps) override {
+        if (dir_ == nullptr) return data::readApplicationDirectory(gps);
+        std::snprintf(gps.applicationDirectory, sizeof gps.applicationDirectory, "%s", dir_);
+        return true;
+    }
+    bool readSettings(engine::GpsEngine& gps) override {
+        data::ConfigReadOptions options;
+        options.createDataExchangeDirectory = false; // a monitor makes no folders
+        bool read = data::readSettings(gps, options);
+        std::memcpy(filePort_, gps.settings.GPSPort, sizeof filePort_);
+        std::memcpy(gps.settings.GPSPort, port_, sizeof port_);
+        return read;
+    }
+    bool writeSettings(engine::GpsEngine& gps) override {
+        std::memcpy(gps.settings.GPSPort, filePort_, sizeof filePort_);
+        bool written = data::writeSettings(gps);
+        std::memcpy(gps.settings.GPSPort, port_, sizeof port_);
+        return written;
+    }
+
+private:
+    const char* dir_;
+    char16_t port_[engine::kPortNameCapacity] = {};
+    char16_t filePort_[engine::kPortNameCapacity] = {};
+};
+
+// One JSON object: the status text, the link flags and the state members of cvtool nmea.
+void writeJsonView(std::FILE* out, const Snapshot& snap) {
+    std::fputc('{', out);
+    jsonKey(out, "statusText", true);
+    writeJsonString(out, snap.status);
+    const LinkView& l = snap.link;
+    for (auto [name, value] : {std::pair<const char*, bool>{"portOpen", l.portOpen},
+                               {"commOk", l.commOk},
+                               {"dataSeen", l.dataSeen},
+                               {"btStackUp", l.btStackUp},
+                               {"externalPort", l.externalPort}}) {
+        jsonKey(out, name);
+        std::fputs(value ? "true" : "false", out);
+    }
+    jsonKey(out, "reconnectCount");
+    std::fprintf(out, "%d", l.reconnectCount);
+    writeStateMembers(out, snap.state);
+    std::fputs("}\n", out);
+    std::fflush(out);
+}
+
+std::atomic<int> stopSignal{0};
+
+void onStopSignal(int signal) {
+    stopSignal.store(signal);
+}
+
+// Runs the engine on the port until the time is up or SIGINT/SIGTERM arrives, then shuts down as
+// the program does: port closed, threads joined, suspend time-outs restored.
+int watchPort(const char* port, const char* dir, bool json, double seconds) {
+    platform::SystemClock clock;
+    platform::StderrPrompter prompter;
+    engine::GpsEngine gps(clock, prompter);
+    WatchStartup startup(dir, port);
+    gps.setStartupServices(&startup);
+    if (!gps.start()) return kExitBadData; // the start-up message is on stderr
+
+    stopSignal.store(0);
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    struct sigaction oldInt {
+    }, oldTerm{};
+    sigaction(SIGINT, &action, &oldInt);
+    sigaction(SIGTERM, &action, &oldTerm);
+
+    engine::LinkThreads threads(gps);
+    threads.start();
+    View view(isatty(STDOUT_FILENO) == 1);
+    const std::string header = std::string(port) + " in " + gps.applicationDirectory;
+    const auto begin = std::chrono::steady_clock::now();
+    const auto end = begin + std::chrono::milliseconds(static_cast<int64_t>(seconds * 1000));
+    auto next = begin;
+    for (;;) {
+        next += kRefreshInterval;
+        std::this_thread::sleep_until(next);
+        if (stopSignal.load() != 0) break;
+        // A tick that finds the engine busy is skipped, as the program's refresh timer does.
+        if (gps.refresh()) {
+            Snapshot snap = takeSnapshot(gps, true);
+            if (json)
+                writeJsonView(stdout, snap);
+            else
+                view.update(snap, header);
+        }
+        if (seconds > 0 && next >= end) break;
+    }
+    threads.stop();
+    sigaction(SIGINT, &oldInt, nullptr);
+    sigaction(SIGTERM, &oldTerm, nullptr);
+    if (!json) {
+        while (!gps.refresh()) {
+        }
+        view.final(takeSnapshot(gps, true), header);
+    }
+    return kExitOk;
+}
+
 } // namespace
 
 int cmdWatch(int argc, char** argv) {
     static constexpr const char* kHelp =
-        "usage: cvtool watch [FILE|-]\n"
+        "usage: cvtool watch COMn: [--dir DIR] [--json] [--seconds N]\n"
+        "       cvtool watch [FILE|-]\n"
         "\n"
-        "Feeds a live NMEA stream (a serial device, a pseudo-terminal, a file, or stdin for '-'\n"
-        "or no FILE) through the engine as the serial reader does, and shows the GPS state after\n"
-        "every 200 ms refresh: status, fix, position, altitude, UTC, satellites, DOPs, motion,\n"
-        "magnetic variation and the satellite table. On a terminal the view is redrawn in place;\n"
-        "otherwise a text block is printed when the state changed, at most once a second, and\n"
-        "once more at the end of the input.\n"
+        "Shows the GPS state after every 200 ms refresh: status, fix, position, altitude, UTC,\n"
+        "satellites, DOPs, motion, magnetic variation and the satellite table. On a terminal the\n"
+        "view is redrawn in place; otherwise a text block is printed when the state changed, at\n"
+        "most once a second, and once more at the end.\n"
         "\n"
-        "Exit status: 0 at the end of the input; 2 for bad usage or an input that cannot be "
-        "read.\n";
+        "With a port COM1: .. COM9: the program's start-up runs on the application directory\n"
+        "(the registry's, or DIR) with that port in place of cv.ini's GPSPort (cv.ini is not\n"
+        "changed for it): the port opens through the port map (cvtool port), the reader and the\n"
+        "link supervision run as in the program, and the view adds the link flags. SIGINT or\n"
+        "SIGTERM ends it as the program's exit does: port closed, threads joined, suspend\n"
+        "time-outs restored.\n"
+        "  --dir DIR     read the tables, WMM.COF and cv.ini from DIR\n"
+        "  --json        print one JSON object per refresh instead of the view: statusText,\n"
+        "                portOpen, commOk, dataSeen, btStackUp, externalPort (true or false),\n"
+        "                reconnectCount, and the state members of cvtool nmea (position, dop,\n"
+        "                motion, magVar, satellites)\n"
+        "  --seconds N   end after N seconds (default: until interrupted)\n"
+        "\n"
+        "Otherwise the NMEA stream of FILE (a serial device, a pseudo-terminal, a file, or stdin\n"
+        "for '-' or no FILE) is fed through the engine as the serial reader does, until it ends.\n"
+        "\n"
+        "Exit status: 0 at the end; 1 when the start-up failed (its message on stderr); 2 for\n"
+        "bad usage or an input that cannot be read.\n";
     std::vector<const char*> operands;
-    auto noOptions = [](std::string_view, const char*) { return kExitOk; };
-    if (auto s = parseArguments("watch", kHelp, argc, argv, {}, noOptions, operands)) return *s;
+    const char* dir = nullptr;
+    bool json = false;
+    double seconds = 0;
+    bool portOptions = false;
+    auto handle = [&](std::string_view name, const char* value) {
+        portOptions = true;
+        if (name == "json") {
+            json = true;
+        } else if (name == "dir") {
+            dir = value;
+        } else {
+            char* end = nullptr;
+            errno = 0;
+            seconds = std::strtod(value, &end);
+            if (end == value || *end != '\0' || errno != 0 || !std::isfinite(seconds) ||
+                seconds <= 0 || seconds > 1e6)
+                return usageError("watch: --seconds needs a number of seconds above 0, not '%s'",
+                                  value);
+        }
+        return kExitOk;
+    };
+    if (auto s =
+            parseArguments("watch", kHelp, argc, argv,
+                           {{"dir", true}, {"json", false}, {"seconds", true}}, handle, operands))
+        return *s;
+    if (operands.size() == 1 && isPortName(operands[0])) {
+        std::string directory;
+        if (dir != nullptr) {
+            struct stat st {};
+            if (::stat(dir, &st) != 0 || !S_ISDIR(st.st_mode))
+                return usageError("watch: --dir %s: not a directory", dir);
+            directory = dir;
+            if (directory.back() != '/') directory += '/';
+            if (directory.size() >= engine::kPathCapacity)
+                return usageError("watch: --dir %s: path too long", dir);
+        }
+        return watchPort(operands[0], dir != nullptr ? directory.c_str() : nullptr, json, seconds);
+    }
+    if (portOptions)
+        return usageError("watch: --dir, --json and --seconds need a port COM1: .. COM9:");
     const char* path = nullptr;
     if (!inputOperand("watch", operands, path)) return kExitUsage;
     const bool useStdin = path == nullptr || std::strcmp(path, "-") == 0;
@@ -261,20 +459,24 @@ int cmdWatch(int argc, char** argv) {
     // while here the stream comes from the input instead.
     engine::GpsEngine gps(clock, prompter);
     gps.link.portOpen = 1; // the stream stands for an open port; its first bytes mark data as seen
-    View view(useStdin ? "stdin" : path, isatty(STDOUT_FILENO) == 1);
+    View view(isatty(STDOUT_FILENO) == 1);
+    const char* source = useStdin ? "stdin" : path;
     StreamReader reader(fd, gps);
+    auto header = [&] {
+        return std::string(source) + ", " + std::to_string(reader.bytesRead()) + " bytes read";
+    };
     reader.start();
 
     auto next = std::chrono::steady_clock::now();
     for (;;) {
         next += kRefreshInterval;
         if (reader.waitUntil(next)) break;
-        if (gps.refresh()) view.update(takeSnapshot(gps), reader.bytesRead());
+        if (gps.refresh()) view.update(takeSnapshot(gps, false), header());
     }
     reader.join();
     while (!gps.refresh()) {
     }
-    view.final(takeSnapshot(gps), reader.bytesRead());
+    view.final(takeSnapshot(gps, false), header());
     if (!useStdin) ::close(fd);
     if (reader.error() != 0) {
         std::fprintf(stderr, "cvtool: watch: read failed: %s\n", std::strerror(reader.error()));
