@@ -1,13 +1,20 @@
-// The engine's start-up sequence: the order of its steps and the message that ends it early.
+// The engine's start-up sequence: the order of its steps, the message that ends it early, the
+// port and notification steps, and what the engine's destruction releases.
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 
+#include "FakeLink.h"
 #include "NmeaFixture.h"
+#include "fakes/FakeDrakar.h"
 #include "geodesy/DatumTable.h"
+#include "platform/Registry.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -24,11 +31,18 @@ struct FixedDirectory final : engine::StartupServices {
     bool readSettings(engine::GpsEngine& e) override {
         calls += "settings;";
         yearSeenBySettings = e.decimalYear;
-        std::memcpy(e.settings.GPSPort, u"COM5:", sizeof e.settings.GPSPort);
+        std::memcpy(e.settings.GPSPort, port, sizeof e.settings.GPSPort);
+        e.settings.BTENBL = btenbl;
+        return true;
+    }
+    bool writeSettings(engine::GpsEngine& e) override {
+        calls += "write BTENBL=" + std::to_string(e.settings.BTENBL) + ";";
         return true;
     }
     std::string dir;
     bool found;
+    const char16_t* port = u"COM5:";
+    int32_t btenbl = 0;
     std::string calls;
     float yearSeenBySettings = 0;
 };
@@ -46,15 +60,34 @@ protected:
         t.wMonth = 6;
         clock.setLocalTime(t);
     }
+    ~EngineStart() override {
+        if (fake != nullptr) dlclose(fake);
+    }
+    void copyTables() {
+        for (const char* name : {"ellips.dat", "3_param.dat", "7_param.dat", "WMM.COF"})
+            copyTable(dir, name);
+    }
+    // The fake vendor library in the application directory; the test holds the same instance to
+    // steer it and read its calls.
+    FakeDrakarState* installVendorLibrary() {
+        std::filesystem::copy_file(std::string(FAKE_DRAKAR_DIR) + "full/libdrakar.so",
+                                   dir.file("libdrakar.so"));
+        fake = dlopen(dir.file("libdrakar.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+        using Get = FakeDrakarState* (*)();
+        return &(*reinterpret_cast<Get>(dlsym(fake, "FakeDrakarGetState"))() = FakeDrakarState{});
+    }
+
+    fakelink::Installed ports;
     platform::ManualClock clock;
     platform::RecordingPrompter prompter;
     engine::GpsEngine engine{clock, prompter};
     testsupport::TempDir dir;
+    platform::Registry registry{dir.file("registry.reg")};
+    void* fake = nullptr;
 };
 
 TEST_F(EngineStart, RunsEveryStepInOrderAndSucceeds) {
-    for (const char* name : {"ellips.dat", "3_param.dat", "7_param.dat", "WMM.COF"})
-        copyTable(dir, name);
+    copyTables();
     FixedDirectory services(dir.path(), true);
     engine.setStartupServices(&services);
     engine.state.position.latitude = 1.0;
@@ -108,6 +141,72 @@ TEST_F(EngineStart, EachMissingTableEndsStartUpWithItsMessageBeforeTheSettings) 
         EXPECT_EQ(prompter.messages(), std::vector<std::string>{step.message});
     }
     EXPECT_EQ(services.calls, "dir;dir;dir;dir;");
+}
+
+TEST_F(EngineStart, ChecksTheBluetoothStackThenOpensAPlainPortAndCreatesTheNotifications) {
+    copyTables();
+    FakeDrakarState* vendor = installVendorLibrary(); // reports COM6:
+    registry.setString(platform::RegistryRoot::LocalMachine,
+                       "Software\\Microsoft\\Bluetooth\\Serial\\Ports\\01", "Port", "COM7:");
+    engine.registry = &registry;
+    const struct {
+        const char16_t* port;
+        int32_t btenbl;
+        bool refuse;
+        const char* expected;
+    } rows[] = {
+        {u"COM1:", 0, false, "bt0 external0 open1 opens1 BTENBL=0 waited0 dir;settings;"},
+        // An external receiver gets 15 attempts one second apart and one message; not fatal.
+        {u"COM5:", 0, true,
+         "bt0 external1 open0 opens15 BTENBL=0 waited14000 dir;settings; "
+         "Error opening Com Port: COM5:. Please verify the correct GPS Com "
+         "Port has been selected and then retry."},
+        // Bluetooth ports wait for "GPS Connect"; Bluetooth is switched on and written down.
+        {u"COM7:", 0, false,
+         "bt1 external0 open0 opens0 BTENBL=1 waited0 dir;settings;write BTENBL=1;"},
+        {u"COM7:", 1, false, "bt1 external0 open0 opens0 BTENBL=1 waited0 dir;settings;"},
+        {u"COM6:", 0, false,
+         "bt1 external0 open0 opens0 BTENBL=1 waited0 dir;settings;write BTENBL=1;"},
+    };
+    for (const auto& row : rows) {
+        FixedDirectory services(dir.path(), true);
+        services.port = row.port;
+        services.btenbl = row.btenbl;
+        engine.setStartupServices(&services);
+        fakelink::opens = 0;
+        fakelink::refuse = row.refuse;
+        prompter.clear();
+        const uint32_t before = clock.tickCount();
+        ASSERT_TRUE(engine.start());
+        std::string got = "bt" + std::to_string(engine.btPortInUse) + " external" +
+                          std::to_string(engine.externalPort) + " open" +
+                          std::to_string(engine.link.portOpen) + " opens" +
+                          std::to_string(fakelink::opens) +
+                          " BTENBL=" + std::to_string(engine.settings.BTENBL) + " waited" +
+                          std::to_string(clock.tickCount() - before) + " " + services.calls;
+        for (const auto& text : prompter.messages())
+            got += " " + text;
+        EXPECT_EQ(got, row.expected);
+        EXPECT_TRUE(engine.bluetoothQueue && engine.bluetoothRegistration && engine.powerQueue &&
+                    engine.powerRegistration);
+        engine.port.reset();
+    }
+    EXPECT_EQ(vendor->deinitCalls, 4) << "released after every check it did not win";
+}
+
+TEST_F(EngineStart, DestructionStopsTheNotificationsAndReleasesTheVendorLibrary) {
+    copyTables();
+    FakeDrakarState* vendor = installVendorLibrary();
+    FixedDirectory services(dir.path(), true);
+    services.port = u"COM6:";
+    auto owned = std::make_unique<engine::GpsEngine>(clock, prompter);
+    owned->registry = &registry;
+    owned->setStartupServices(&services);
+    ASSERT_TRUE(owned->start());
+    ASSERT_TRUE(owned->drakarPort && owned->bluetoothQueue && owned->powerQueue);
+    EXPECT_EQ(vendor->deinitCalls, 0);
+    owned.reset();
+    EXPECT_EQ(vendor->deinitCalls, 1);
 }
 
 } // namespace
