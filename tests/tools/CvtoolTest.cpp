@@ -108,8 +108,9 @@ TEST(Cvtool, EveryCommandHasItsHelpAndItsSectionInTheManual) {
     const std::string manual = testsupport::readFile(testsupport::sourcePath("docs/cvtool.md"));
     const auto top = runCvtool("--help");
     EXPECT_EQ(top.status, 0);
-    for (const char* command : {"nmea", "simulate", "watch", "geo", "geo datums", "geo shift",
-                                "geo utm", "geo wmm", "geo nav", "geo format", "ini", "reg", "port"}) {
+    for (const char* command :
+         {"nmea", "simulate", "watch", "geo", "geo datums", "geo shift", "geo utm", "geo wmm",
+          "geo nav", "geo format", "ini", "reg", "port"}) {
         SCOPED_TRACE(command);
         const auto r = runCvtool(std::string(command) + " --help");
         EXPECT_EQ(r.status, 0);
@@ -276,6 +277,12 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
         {"watch", "", "...Fix        No Fix", 0},
         {"watch $DIR/missing.nmea", "", "", 2},
         {"watch $DIR/", "", "", 2, "Is a directory"},
+        {"watch --json -", "", "", 2, "need a port"},
+        {"watch COM5: --seconds 0", "", "", 2, "--seconds"},
+        {"watch COM5: --dir $DIR/none", "", "", 2, "not a directory"},
+        // Start-up stops at the first missing table, with its message; cv.ini is not written.
+        {"watch COM5: --json --seconds 1 --dir $DIR/", "", "", 1,
+         "=Could not find \"ellipse.dat\" file.\n"},
     };
     // clang-format on
     for (const Case& c : cases)
@@ -337,6 +344,47 @@ TEST(Cvtool, SimulatorWritesToAPseudoTerminalFallsSilentAndClosesIt) {
     EXPECT_LE(count(got, "$GPGGA,"), 4);
     size_t start = got.find("$GPGGA");
     EXPECT_TRUE(testsupport::checksumValid(got.substr(start, got.find("\r\n", start) - start)));
+}
+
+// The simulator on a pseudo-terminal, mapped to COM5:, watched through the program's start-up and
+// link threads: a fix, "No new data" once it falls silent, and after it closed the supervision's
+// reconnection (port closed, no data) at its second 5000 ms turn; then a clean stop.
+TEST(Cvtool, WatchFollowsAPortThroughFixSilenceAndClose) {
+    testsupport::TempDir dir;
+    setenv("CORVANE_REGISTRY", dir.file("registry.reg").c_str(), 1);
+    for (const char* table : {"ellips.dat", "3_param.dat", "7_param.dat", "WMM.COF"})
+        std::filesystem::copy_file(testsupport::sourcePath(std::string("share/") + table),
+                                   dir.file(table));
+    testsupport::writeFile(dir.file("cv.ini"), "[Corvane]\nGPSPort=COM2:\n");
+    std::FILE* sim = popen(("'" + std::string(CVTOOL_PATH) +
+                            "' simulate --pty --rate 4 --silence-after 1 --close-after 2.5")
+                               .c_str(),
+                           "r");
+    ASSERT_NE(sim, nullptr);
+    char path[256] = {};
+    ASSERT_NE(std::fgets(path, sizeof path, sim), nullptr);
+    ASSERT_EQ(runCvtool("port COM5: " + std::string(path, std::strlen(path) - 1)).status, 0);
+    const auto r = runCvtool("watch COM5: --json --seconds 11.5 --dir '" + dir.path() + "'");
+    EXPECT_EQ(pclose(sim), 0);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "") << "the reopen attempts cut short by the stop show no message";
+    // Each state as it first appears, in order.
+    std::vector<std::string> seen;
+    for (size_t at = 0, end; (end = r.out.find('\n', at)) != std::string::npos; at = end + 1) {
+        const std::string line = r.out.substr(at, end - at);
+        ASSERT_EQ(line.rfind("{\"statusText\":", 0), 0u) << line;
+        std::string state = line.substr(14, line.find(",\"btStackUp\"") - 14);
+        if (line.find("\"quality\":0,") == std::string::npos) state += " fix";
+        if (seen.empty() || seen.back() != state) seen.push_back(state);
+    }
+    // Before the first bytes arrive the status may read "No COM actv." for a refresh or two.
+    if (!seen.empty() && seen[0].rfind("\"No COM actv.\"", 0) == 0) seen.erase(seen.begin());
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        R"("3D Diff","portOpen":true,"commOk":true,"dataSeen":true fix)",
+                        R"("No new data","portOpen":true,"commOk":true,"dataSeen":true fix)",
+                        R"("COM auto cn","portOpen":false,"commOk":true,"dataSeen":false)"}))
+        << r.out.substr(0, 2000);
+    EXPECT_EQ(testsupport::readFile(dir.file("cv.ini")), "[Corvane]\nGPSPort=COM2:\n");
 }
 
 } // namespace
