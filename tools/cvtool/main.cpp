@@ -17,7 +17,7 @@ struct Command {
 constexpr Command kCommands[] = {
     {"nmea", cvtool::cmdNmea, "decode NMEA through the engine, one JSON object per sentence"},
     {"simulate", cvtool::cmdSimulate, "a simulated receiver writing NMEA"},
-    {"watch", cvtool::cmdWatch, "live view of the GPS state of an NMEA stream"},
+    {"watch", cvtool::cmdWatch, "live view of the GPS state on a port or of an NMEA stream"},
     {"geo", cvtool::cmdGeo, "datum shifts, UTM, magnetic model, navigation, formatting in bulk"},
     {"ini", cvtool::cmdIni, "read DIR/cv.ini as the program does and print the file it writes"},
     {"reg", cvtool::cmdReg, "get, set and delete registry values"},
