@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <string>
 #include <thread>
 #include <tuple>
 
@@ -18,90 +19,57 @@ namespace {
 using platform::BluetoothNotification;
 using platform::PowerNotification;
 
-class LinkSupervision : public ::testing::Test {
-protected:
-    LinkSupervision() {
-        engine.bluetoothQueue = std::make_unique<platform::NotificationQueue>(10, 72);
-        engine.powerQueue = std::make_unique<platform::NotificationQueue>(10, 16);
-    }
-    void openLink() {
-        engine.link.portOpen = engine::openPort(engine, true);
-        fakelink::opens = 0;
-    }
-    void stackEvent(uint32_t id) {
-        BluetoothNotification n;
-        n.eventId = id;
-        engine.bluetoothQueue->write(&n, sizeof n);
-        supervisor.turn(0);
-    }
-    void power(uint32_t code) {
-        PowerNotification n;
-        n.message = code;
-        engine.powerQueue->write(&n, sizeof n);
-        supervisor.turn(0);
-    }
-    // portOpen, autoConnecting, btStackUp, the closed-by-stack-down note, opens since openLink.
-    std::tuple<int, int, int, bool, int> state() {
-        return {engine.link.portOpen, engine.link.autoConnecting, engine.btStackUp,
-                supervisor.closedByStackDown(), fakelink::opens};
-    }
-
+TEST(LinkSupervision, StackEventsAndResumeCloseAndReopenThePort) {
+    // portOpen, autoConnecting, btStackUp, the closed-by-stack-down note, opens, lastDataTick
+    // after the start.
+    using State = std::tuple<int32_t, int32_t, int32_t, bool, int, uint32_t>;
+    const struct {
+        int32_t bluetooth, systemPort, external;
+        const char* turns; // Down, Up, Resume, a power Status change, a Time-out after silence
+        State after;
+    } cases[] = {
+        {1, 1, 0, "D", {0, 1, 0, true, 0, 100}},
+        {1, 1, 0, "DU", {1, 0, 1, false, 1, 5100}}, // up reopens 5000 ms later
+        {0, 1, 0, "D", {1, 0, 1, false, 0, 0}},     // Bluetooth off
+        {1, 0, 0, "D", {1, 0, 1, false, 0, 0}},     // not a system stack port
+        {0, 1, 1, "R", {0, 1, 1, true, 0, 100}},    // for the next stack-up
+        // An external port is closed and reopened 5000 ms later, and its reopenings (all three
+        // used) count from 0 again.
+        {0, 0, 1, "SR", {1, 0, 1, false, 1, 5100}},
+        {0, 0, 1, "RT", {1, 0, 1, false, 2, 11201}},
+    };
+    fakelink::Installed fakePort;
     platform::ManualClock clock;
     platform::RecordingPrompter prompter;
-    engine::GpsEngine engine{clock, prompter};
-    fakelink::Installed fakePort;
-    engine::LinkSupervisor supervisor{engine};
-};
-
-TEST_F(LinkSupervision, SystemStackDownClosesAndUpReopensAfterFiveSeconds) {
-    engine.settings.BTENBL = 1;
-    engine.microsoftStackPort = 1;
-    openLink();
-    stackEvent(platform::kBluetoothStackDown);
-    EXPECT_EQ(state(), std::tuple(0, 1, 0, true, 0));
-    uint32_t before = clock.tickCount();
-    stackEvent(platform::kBluetoothStackUp);
-    EXPECT_EQ(state(), std::tuple(1, 0, 1, false, 1));
-    EXPECT_EQ(engine.lastDataTick, before + 5000);
-}
-
-TEST_F(LinkSupervision, StackEventsNeedBluetoothOnAndASystemStackPort) {
-    for (auto [enabled, systemPort] : {std::pair{0, 1}, std::pair{1, 0}}) {
-        engine.settings.BTENBL = enabled;
-        engine.microsoftStackPort = systemPort;
-        openLink();
-        stackEvent(platform::kBluetoothStackDown);
-        EXPECT_EQ(state(), std::tuple(1, 0, 1, false, 0));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.turns);
+        engine::GpsEngine engine{clock, prompter};
+        engine.bluetoothQueue = std::make_unique<platform::NotificationQueue>(10, 72);
+        engine.powerQueue = std::make_unique<platform::NotificationQueue>(10, 16);
+        engine::LinkSupervisor supervisor{engine};
+        engine.settings.BTENBL = c.bluetooth;
+        engine.microsoftStackPort = c.systemPort;
+        engine.externalPort = c.external;
+        engine.link.portOpen = engine::openPort(engine, true);
+        supervisor.silence().externalReopenings = 3;
+        fakelink::opens = 0;
+        uint32_t start = clock.tickCount();
+        for (char turn : std::string(c.turns)) {
+            BluetoothNotification stack;
+            stack.eventId =
+                turn == 'D' ? platform::kBluetoothStackDown : platform::kBluetoothStackUp;
+            PowerNotification power;
+            power.message = turn == 'R' ? platform::kPowerResume : platform::kPowerStatusChange;
+            if (turn == 'D' || turn == 'U') engine.bluetoothQueue->write(&stack, sizeof stack);
+            if (turn == 'R' || turn == 'S') engine.powerQueue->write(&power, sizeof power);
+            if (turn == 'T') clock.advance(5001);
+            supervisor.turn(0);
+        }
+        EXPECT_EQ(State(engine.link.portOpen, engine.link.autoConnecting, engine.btStackUp,
+                        supervisor.closedByStackDown(), fakelink::opens,
+                        engine.lastDataTick - start),
+                  c.after);
     }
-}
-
-TEST_F(LinkSupervision, ResumeClosesASystemStackPortForTheNextStackUp) {
-    engine.microsoftStackPort = 1;
-    engine.externalPort = 1;
-    openLink();
-    power(platform::kPowerResume);
-    EXPECT_EQ(state(), std::tuple(0, 1, 1, true, 0));
-}
-
-TEST_F(LinkSupervision, ResumeReopensAnExternalPortAfterFiveSecondsAndResetsItsCount) {
-    engine.externalPort = 1;
-    openLink();
-    supervisor.silence().externalReopenings = 3;
-    power(platform::kPowerStatusChange); // not a resume: nothing
-    EXPECT_EQ(supervisor.silence().externalReopenings, 3);
-    uint32_t before = clock.tickCount();
-    power(platform::kPowerResume);
-    EXPECT_EQ(state(), std::tuple(1, 0, 1, false, 1));
-    EXPECT_EQ(engine.lastDataTick, before + 100 + 5000); // the close's 100 ms, then the wait
-    EXPECT_EQ(supervisor.silence().externalReopenings, 0);
-}
-
-TEST_F(LinkSupervision, TimeOutRunsTheSilenceSupervision) {
-    engine.externalPort = 1;
-    openLink();
-    clock.advance(5001);
-    supervisor.turn(0);
-    EXPECT_EQ(fakelink::opens, 1);
 }
 
 TEST(LinkSupervisorThread, RunsOnlyOverTheNotificationSetUp) {
