@@ -27,9 +27,9 @@ inline void sendByte(int fd, char c) {
 }
 
 // The next byte, or 0 at end of file.
-inline char receiveByte(int fd) {
+inline char receiveByte(const Child& child) {
     char c = 0;
-    return read(fd, &c, 1) == 1 ? c : 0;
+    return read(child.fromChild, &c, 1) == 1 ? c : 0;
 }
 
 // Runs body(toParent) in a child process, which exits with body's result.

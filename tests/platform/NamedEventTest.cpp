@@ -8,25 +8,14 @@
 #include <sys/mman.h>
 
 using platform::NamedEvent;
-using testsupport::NamedObjectTest;
+using namespace testsupport;
 
 namespace {
 
 using NamedEventState = NamedObjectTest;
-using NamedEventWake = NamedObjectTest;
 using NamedEventLifetime = NamedObjectTest;
 
-// Opens "x" and "y" in the child and reports, as a digit, what waitForAny over them returned.
-int reportWaitForAny(int toParent) {
-    auto a = NamedEvent::create("x", false);
-    auto b = NamedEvent::create("y", false);
-    if (!a || !b) return 2;
-    const NamedEvent* both[] = {&*a, &*b};
-    testsupport::sendByte(toParent, 'r');
-    int got = NamedEvent::waitForAny(both, NamedEvent::kInfinite);
-    testsupport::sendByte(toParent, static_cast<char>('0' + got));
-    return 0;
-}
+constexpr const char* kReload = "PowerManager/ReloadActivityTimeouts";
 
 TEST_F(NamedEventState, SetResetWaitAndInitialState) {
     bool existed = true;
@@ -46,68 +35,61 @@ TEST_F(NamedEventState, SetResetWaitAndInitialState) {
     // Opening an existing event keeps its state, whatever initial state is asked for.
     b->set();
     auto again = NamedEvent::create("GPS_DATA_READY", false, &existed);
-    ASSERT_TRUE(again);
-    EXPECT_TRUE(existed);
+    ASSERT_TRUE(again && existed);
     EXPECT_TRUE(again->isSet());
+    // What logind does to the user's shared objects at logout: a handle of the removed table
+    // moves into the one linked now.
+    ASSERT_EQ(shm_unlink(platform::sharedTableName("events").c_str()), 0);
+    auto client = NamedEvent::create("GPS_RT", false, &existed);
+    ASSERT_TRUE(client);
+    EXPECT_FALSE(existed);
+    a->set();
+    EXPECT_TRUE(client->isSet());
 }
 
-TEST_F(NamedEventWake, KilledWaiterLeavesNothingAndASleepingWaiterWakesOnSet) {
+// In a child: holds kReload (created set) and waits on "x" and "y"; sends 'r' before the wait,
+// then the index of the event that ended it.
+int holdAndWait(int toParent) {
+    auto held = NamedEvent::create(kReload, true);
     auto x = NamedEvent::create("x", false);
     auto y = NamedEvent::create("y", false);
-    auto killed = testsupport::spawn(reportWaitForAny);
-    ASSERT_EQ(testsupport::receiveByte(killed.fromChild), 'r');
-    testsupport::awaitSleeping(killed);
-    ASSERT_EQ(kill(killed.pid, SIGKILL), 0);
-    EXPECT_EQ(testsupport::reap(killed), 128 + SIGKILL);
-    auto next = testsupport::spawn(reportWaitForAny);
-    ASSERT_EQ(testsupport::receiveByte(next.fromChild), 'r');
-    testsupport::awaitSleeping(next);
-    y->set();
-    EXPECT_EQ(testsupport::receiveByte(next.fromChild), '1');
-    EXPECT_EQ(testsupport::reap(next), 0);
+    if (!held || !x || !y) return 2;
+    const NamedEvent* both[] = {&*x, &*y};
+    sendByte(toParent, 'r');
+    sendByte(toParent,
+             static_cast<char>('0' + NamedEvent::waitForAny(both, NamedEvent::kInfinite)));
+    return 0;
 }
 
-TEST_F(NamedEventLifetime, LastLiveHolderDecidesAndItsCloseRemovesTheTable) {
-    const char* name = "PowerManager/ReloadActivityTimeouts";
-    EXPECT_FALSE(NamedEvent::openExisting(name));
+TEST_F(NamedEventLifetime, KilledHolderAndWaiterAreNotCountedAndTheLastCloseRemovesTheTable) {
+    EXPECT_FALSE(NamedEvent::openExisting(kReload));
     EXPECT_EQ(errno, ENOENT);
-    auto child = testsupport::spawn([name](int up) {
-        auto e = NamedEvent::create(name, true);
-        testsupport::sendByte(up, e ? 'r' : 'f');
-        pause(); // held until killed
-        return 0;
-    });
-    ASSERT_EQ(testsupport::receiveByte(child.fromChild), 'r');
-    auto opened = NamedEvent::openExisting(name);
+    Child killed = spawn(holdAndWait);
+    ASSERT_EQ(receiveByte(killed), 'r');
+    awaitSleeping(killed);
+    auto opened = NamedEvent::openExisting(kReload);
     ASSERT_TRUE(opened);
     EXPECT_TRUE(opened->isSet());
     opened->close();
-    EXPECT_TRUE(NamedEvent::openExisting(name)); // the child still holds it
-    testsupport::killLeavingZombie(child);
-    EXPECT_FALSE(NamedEvent::openExisting(name));
+    EXPECT_TRUE(NamedEvent::openExisting(kReload)); // the child still holds it
+    killLeavingZombie(killed);
+    EXPECT_FALSE(NamedEvent::openExisting(kReload));
     bool existed = true;
-    auto fresh = NamedEvent::create(name, false, &existed);
+    auto fresh = NamedEvent::create(kReload, false, &existed);
     ASSERT_TRUE(fresh);
-    EXPECT_FALSE(existed);
-    EXPECT_FALSE(fresh->isSet());
+    EXPECT_FALSE(existed || fresh->isSet());
     fresh->close();
-    const std::string table = platform::sharedTableName("events");
-    EXPECT_EQ(shm_open(table.c_str(), O_RDONLY, 0), -1);
+    Child next = spawn(holdAndWait);
+    ASSERT_EQ(receiveByte(next), 'r');
+    awaitSleeping(next);
+    auto y = NamedEvent::create("y", false);
+    y->set();
+    EXPECT_EQ(receiveByte(next), '1');
+    EXPECT_EQ(reap(next), 0);
+    y->close();
+    EXPECT_EQ(shm_open(platform::sharedTableName("events").c_str(), O_RDONLY, 0), -1);
     EXPECT_EQ(errno, ENOENT);
-    testsupport::reap(child);
-}
-
-TEST_F(NamedEventLifetime, HandleOfARemovedTableMovesIntoTheNewOne) {
-    auto server = NamedEvent::create("GPS_SETUP", false);
-    ASSERT_TRUE(server);
-    // What logind does to the user's shared objects at logout.
-    ASSERT_EQ(shm_unlink(platform::sharedTableName("events").c_str()), 0);
-    bool existed = true;
-    auto client = NamedEvent::create("GPS_SETUP", false, &existed);
-    ASSERT_TRUE(client);
-    EXPECT_FALSE(existed);
-    server->set();
-    EXPECT_TRUE(client->isSet());
+    reap(killed);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "platform/NamedSection.h"
 
 #include "platform/ChildProcess.h"
+#include "platform/NamedEvent.h"
 
 #include <gtest/gtest.h>
 
@@ -10,12 +11,11 @@
 #include <sys/stat.h>
 
 using platform::NamedSection;
-using testsupport::NamedObjectTest;
+using namespace testsupport;
 
 namespace {
 
 using NamedSectionSharing = NamedObjectTest;
-using NamedSectionLifetime = NamedObjectTest;
 using NamedSectionAccess = NamedObjectTest;
 using NamedObjectCrash = NamedObjectTest;
 
@@ -35,47 +35,22 @@ TEST_F(NamedSectionSharing, ProcessesShareOneObjectUnderAnEscapedName) {
     EXPECT_TRUE(objectExists(objectName));
     auto* bytes = static_cast<unsigned char*>(section->data());
     bytes[527] = 0x5A;
-    auto child = testsupport::spawn([](int) {
+    Child child = spawn([](int) {
         bool found = false;
         auto s = NamedSection::create("Ruzeri/Vov Azo", 528, &found);
         if (!s || !found || static_cast<unsigned char*>(s->data())[527] != 0x5A) return 1;
         static_cast<unsigned char*>(s->data())[0] = 0xA5;
         return 0;
     });
-    EXPECT_EQ(testsupport::reap(child), 0);
+    EXPECT_EQ(reap(child), 0);
     EXPECT_EQ(bytes[0], 0xA5);
     EXPECT_FALSE(NamedSection::create("Ruzeri/Vov Azo", 600)); // held with another size
     EXPECT_EQ(errno, EEXIST);
 }
 
-TEST_F(NamedSectionLifetime, LastLiveHolderDecidesAndItsCloseRemovesTheObject) {
-    const std::string objectName = platform::sharedObjectName("RuzeriVovAzo");
-    auto child = testsupport::spawn([](int up) {
-        auto s = NamedSection::create("RuzeriVovAzo", 528);
-        if (s) std::memset(s->data(), 0x77, 528);
-        testsupport::sendByte(up, s ? 'r' : 'f');
-        pause(); // held until killed
-        return 0;
-    });
-    ASSERT_EQ(testsupport::receiveByte(child.fromChild), 'r');
-    bool existed = false;
-    ASSERT_TRUE(NamedSection::create("RuzeriVovAzo", 528, &existed));
-    EXPECT_TRUE(existed);
-    EXPECT_TRUE(objectExists(objectName)); // the child still holds it
-    testsupport::killLeavingZombie(child);
-    auto section = NamedSection::create("RuzeriVovAzo", 528, &existed);
-    ASSERT_TRUE(section);
-    EXPECT_FALSE(existed);
-    const unsigned char zeros[528] = {};
-    EXPECT_EQ(std::memcmp(section->data(), zeros, sizeof zeros), 0);
-    section->close();
-    EXPECT_FALSE(objectExists(objectName));
-    testsupport::reap(child);
-}
-
 TEST_F(NamedSectionAccess, ObjectOpenToOthersIsRefused) {
     const std::string objectName = platform::sharedObjectName("RuzeriVovAzo");
-    int fd = shm_open(objectName.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+    int fd = shm_open(objectName.c_str(), O_RDWR | O_CREAT | O_EXCL, 0644);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(fchmod(fd, 0644), 0);
     close(fd);
@@ -88,27 +63,42 @@ TEST_F(NamedSectionAccess, ObjectOpenToOthersIsRefused) {
 
 TEST_F(NamedObjectCrash, KilledLockHolderOrCreatorNeverWedgesTheNextOpen) {
     const std::string objectName = platform::sharedObjectName("RuzeriVovAzo");
-    auto child = testsupport::spawn([&](int up) {
+    Child child = spawn([&](int up) {
+        auto go = platform::NamedEvent::create("go", false);
+        auto s = NamedSection::create("RuzeriVovAzo", 528);
         auto object = platform::SharedObject::open(objectName, 528, false, nullptr);
-        if (!object) return 1;
+        if (!go || !s || !object) return 1;
+        std::memset(s->data(), 0x77, 528);
+        sendByte(up, 'r');
+        go->wait(platform::NamedEvent::kInfinite);
         platform::SharedObject::Lock lock(*object);
-        testsupport::sendByte(up, lock.ok() ? 'r' : 'f');
-        pause(); // holds the lock until killed
+        sendByte(up, lock.ok() ? 'l' : 'f');
+        pause(); // holds the section and its lock until killed
         return 0;
     });
-    ASSERT_EQ(testsupport::receiveByte(child.fromChild), 'r');
-    testsupport::killLeavingZombie(child);
-    auto first = NamedSection::create("RuzeriVovAzo", 528);
+    ASSERT_EQ(receiveByte(child), 'r');
     bool existed = false;
-    EXPECT_TRUE(first && NamedSection::create("RuzeriVovAzo", 528, &existed) && existed);
-    testsupport::reap(child);
+    auto section = NamedSection::create("RuzeriVovAzo", 528, &existed);
+    ASSERT_TRUE(section && existed);
+    section->close();
+    EXPECT_TRUE(objectExists(objectName)); // the child still holds it
+    platform::NamedEvent::create("go", false)->set();
+    ASSERT_EQ(receiveByte(child), 'l');
+    killLeavingZombie(child);
+    section = NamedSection::create("RuzeriVovAzo", 528, &existed);
+    ASSERT_TRUE(section);
+    EXPECT_FALSE(existed);
+    const unsigned char zeros[528] = {};
+    EXPECT_EQ(std::memcmp(section->data(), zeros, sizeof zeros), 0);
+    section->close();
+    EXPECT_FALSE(objectExists(objectName));
+    reap(child);
     // A creator killed before it sized the object leaves an empty one behind.
-    const std::string emptyName = platform::sharedObjectName("GPS_EMPTY");
-    int fd = shm_open(emptyName.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+    int fd = shm_open(objectName.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
     ASSERT_GE(fd, 0);
     close(fd);
     existed = true;
-    EXPECT_TRUE(NamedSection::create("GPS_EMPTY", 528, &existed));
+    EXPECT_TRUE(NamedSection::create("RuzeriVovAzo", 528, &existed));
     EXPECT_FALSE(existed);
 }
 
