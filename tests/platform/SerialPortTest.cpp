@@ -11,11 +11,8 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <tuple>
 #include <unistd.h>
 
-#include "platform/PortMap.h"
-#include "platform/Registry.h"
 #include "platform/SerialPort.h"
 #include "support/TestSupport.h"
 
@@ -126,28 +123,6 @@ TEST_F(SerialPortOpen, RefusesWhatIsNotATerminalOrAlreadyHeld) {
     int status = -1;
     waitpid(child, &status, 0);
     EXPECT_EQ(status, 0);
-}
-
-TEST(PortMap, DefaultsStoredPathsAndListing) {
-    testsupport::TempDir dir;
-    platform::Registry registry(dir.file("registry.reg"));
-    platform::PortMap map(registry);
-    EXPECT_EQ(map.path("COM3:"), "/dev/ttyUSB0");
-    EXPECT_EQ(map.path("COM9:"), "/dev/ttyS2");
-    EXPECT_EQ(map.path("COM0:"), std::nullopt);
-    EXPECT_EQ(map.path("LPT1:"), std::nullopt);
-    EXPECT_TRUE(map.setPath("com5", dir.path()));
-    EXPECT_TRUE(map.setPath("COM6:", "tcp://127.0.0.1:2947"));
-    EXPECT_FALSE(map.setPath("COM7:", "ttyUSB0"));
-    EXPECT_FALSE(map.setPath("COM10:", "/dev/ttyUSB0"));
-    EXPECT_EQ(registry.queryString(platform::RegistryRoot::LocalMachine,
-                                   "HARDWARE\\DEVICEMAP\\SERIALCOMM", "COM5:"),
-              dir.path());
-    auto list = map.list();
-    ASSERT_EQ(list.size(), 9u);
-    EXPECT_EQ(
-        std::tuple(list[4].name, list[4].exists, list[5].network, list[5].exists, list[6].path),
-        std::tuple("COM5:", true, true, false, "/dev/ttyACM1"));
 }
 
 } // namespace
