@@ -15,37 +15,13 @@ using namespace testsupport;
 
 namespace {
 
-using NamedSectionSharing = NamedObjectTest;
 using NamedSectionAccess = NamedObjectTest;
-using NamedObjectCrash = NamedObjectTest;
+using NamedSectionLifetime = NamedObjectTest;
 
 bool objectExists(const std::string& objectName) {
     int fd = shm_open(objectName.c_str(), O_RDONLY, 0);
     if (fd >= 0) close(fd);
     return fd >= 0;
-}
-
-TEST_F(NamedSectionSharing, ProcessesShareOneObjectUnderAnEscapedName) {
-    const std::string objectName = platform::sharedObjectName("Ruzeri/Vov Azo");
-    EXPECT_EQ(objectName, "/" + prefix_ + "-" + std::to_string(geteuid()) + "-Ruzeri%2FVov%20Azo");
-    bool existed = true;
-    auto section = NamedSection::create("Ruzeri/Vov Azo", 528, &existed);
-    ASSERT_TRUE(section);
-    EXPECT_FALSE(existed);
-    EXPECT_TRUE(objectExists(objectName));
-    auto* bytes = static_cast<unsigned char*>(section->data());
-    bytes[527] = 0x5A;
-    Child child = spawn([](int) {
-        bool found = false;
-        auto s = NamedSection::create("Ruzeri/Vov Azo", 528, &found);
-        if (!s || !found || static_cast<unsigned char*>(s->data())[527] != 0x5A) return 1;
-        static_cast<unsigned char*>(s->data())[0] = 0xA5;
-        return 0;
-    });
-    EXPECT_EQ(reap(child), 0);
-    EXPECT_EQ(bytes[0], 0xA5);
-    EXPECT_FALSE(NamedSection::create("Ruzeri/Vov Azo", 600)); // held with another size
-    EXPECT_EQ(errno, EEXIST);
 }
 
 TEST_F(NamedSectionAccess, ObjectOpenToOthersIsRefused) {
@@ -61,14 +37,16 @@ TEST_F(NamedSectionAccess, ObjectOpenToOthersIsRefused) {
     shm_unlink(objectName.c_str());
 }
 
-TEST_F(NamedObjectCrash, KilledLockHolderOrCreatorNeverWedgesTheNextOpen) {
-    const std::string objectName = platform::sharedObjectName("RuzeriVovAzo");
+TEST_F(NamedSectionLifetime, SharedUntilTheLastLiveHolderLeavesAndNoKilledHolderWedgesIt) {
+    const char* name = "Ruzeri/Vov Azo";
+    const std::string objectName = platform::sharedObjectName(name);
+    EXPECT_EQ(objectName, "/" + prefix_ + "-" + std::to_string(geteuid()) + "-Ruzeri%2FVov%20Azo");
     Child child = spawn([&](int up) {
         auto go = platform::NamedEvent::create("go", false);
-        auto s = NamedSection::create("RuzeriVovAzo", 528);
+        auto s = NamedSection::create(name, 528);
         auto object = platform::SharedObject::open(objectName, 528, false, nullptr);
         if (!go || !s || !object) return 1;
-        std::memset(s->data(), 0x77, 528);
+        static_cast<unsigned char*>(s->data())[527] = 0x5A;
         sendByte(up, 'r');
         go->wait(platform::NamedEvent::kInfinite);
         platform::SharedObject::Lock lock(*object);
@@ -78,14 +56,17 @@ TEST_F(NamedObjectCrash, KilledLockHolderOrCreatorNeverWedgesTheNextOpen) {
     });
     ASSERT_EQ(receiveByte(child), 'r');
     bool existed = false;
-    auto section = NamedSection::create("RuzeriVovAzo", 528, &existed);
+    auto section = NamedSection::create(name, 528, &existed);
     ASSERT_TRUE(section && existed);
+    EXPECT_EQ(static_cast<unsigned char*>(section->data())[527], 0x5A);
+    EXPECT_FALSE(NamedSection::create(name, 600)); // held with another size
+    EXPECT_EQ(errno, EEXIST);
     section->close();
     EXPECT_TRUE(objectExists(objectName)); // the child still holds it
     platform::NamedEvent::create("go", false)->set();
     ASSERT_EQ(receiveByte(child), 'l');
     killLeavingZombie(child);
-    section = NamedSection::create("RuzeriVovAzo", 528, &existed);
+    section = NamedSection::create(name, 528, &existed);
     ASSERT_TRUE(section);
     EXPECT_FALSE(existed);
     const unsigned char zeros[528] = {};
@@ -98,7 +79,7 @@ TEST_F(NamedObjectCrash, KilledLockHolderOrCreatorNeverWedgesTheNextOpen) {
     ASSERT_GE(fd, 0);
     close(fd);
     existed = true;
-    EXPECT_TRUE(NamedSection::create("RuzeriVovAzo", 528, &existed));
+    EXPECT_TRUE(NamedSection::create(name, 528, &existed));
     EXPECT_FALSE(existed);
 }
 
