@@ -11,6 +11,7 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 
 #include "platform/SerialPort.h"
@@ -18,11 +19,7 @@
 
 namespace {
 
-using platform::CommEvent;
-using platform::LineSettings;
-using platform::Parity;
-using platform::SerialPort;
-using platform::StopBits;
+using namespace platform;
 
 class SerialPortTest : public ::testing::Test {
 protected:
@@ -54,26 +51,19 @@ TEST_F(SerialPortSettings, EveryRateIncluding14400) {
 
 // A pty keeps no parity bits, so the framing is checked on the record the port would apply.
 TEST_F(SerialPortSettings, FramingParityAndRawMode) {
-    const struct {
-        uint8_t dataBits;
-        StopBits stop;
-        Parity parity;
-        tcflag_t framing;
-        bool parityCheck;
-    } cases[] = {
-        {8, StopBits::One, Parity::None, CS8, false},
-        {7, StopBits::Two, Parity::Even, CS7 | CSTOPB | PARENB, true},
-        {8, StopBits::OneAndHalf, Parity::Odd, CS8 | CSTOPB | PARENB | PARODD, true},
-        {8, StopBits::One, Parity::Mark, CS8 | PARENB | CMSPAR | PARODD, true},
-        {7, StopBits::One, Parity::Space, CS7 | PARENB | CMSPAR, true},
-    };
-    for (const auto& c : cases) {
+    for (auto [dataBits, stop, parity, framing, parityCheck] :
+         {std::tuple{8, StopBits::One, Parity::None, tcflag_t(CS8), false},
+          {7, StopBits::Two, Parity::Even, tcflag_t(CS7 | CSTOPB | PARENB), true},
+          {8, StopBits::OneAndHalf, Parity::Odd, tcflag_t(CS8 | CSTOPB | PARENB | PARODD), true},
+          {8, StopBits::One, Parity::Mark, tcflag_t(CS8 | PARENB | CMSPAR | PARODD), true},
+          {7, StopBits::One, Parity::Space, tcflag_t(CS7 | PARENB | CMSPAR), true}}) {
         termios2 t{};
         t.c_iflag = INPCK;
         t.c_cflag = CRTSCTS | PARENB | PARODD | CMSPAR | CSTOPB | CS6 | B9600;
-        ASSERT_TRUE(SerialPort::applySettings(t, LineSettings{4800, c.dataBits, c.stop, c.parity}));
-        EXPECT_EQ(t.c_cflag, c.framing | CLOCAL | CREAD | BOTHER | BOTHER << IBSHIFT);
-        EXPECT_EQ((t.c_iflag & INPCK) != 0, c.parityCheck);
+        ASSERT_TRUE(SerialPort::applySettings(
+            t, LineSettings{4800, static_cast<uint8_t>(dataBits), stop, parity}));
+        EXPECT_EQ(t.c_cflag, framing | CLOCAL | CREAD | BOTHER | BOTHER << IBSHIFT);
+        EXPECT_EQ((t.c_iflag & INPCK) != 0, parityCheck);
     }
     termios2 t{};
     errno = 0;
