@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <dlfcn.h>
 #include <string>
 #include <tuple>
@@ -37,32 +38,26 @@ using DetectBluetoothPort = Bluetooth;
 using StackEvent = Bluetooth;
 
 TEST_F(DetectBluetoothPort, ChoosesTheStackThatServesThePort) {
-    const struct {
-        const char* variant; // of the fake library; "none" for a folder without one
-        int findResult;
-        const char16_t* reported;
-        int requestResult;
-        const char* activeAt;   // Drivers\Active\NN naming COM6: under the vendor's key
-        const char* systemPort; // the system stack's entry
-        const char* outcome;
-    } cases[] = {
-        // The vendor stack reports the port itself, or the active drivers name it.
-        {"full", 0, u"COM6:", 0, nullptr, "COM6:", "vendor loaded"},
-        {"full", 0, u"COM4:", 0, "03", nullptr, "vendor loaded"},
-        // It claims the port but refuses the events (or cannot take them): no fall-back.
-        {"full", 0, u"COM6:", 5, nullptr, "COM6:", "none loaded"},
-        {"norequest", 0, u"COM6:", 0, nullptr, "COM6:", "none loaded"},
-        // Otherwise the system stack's list decides and the vendor library goes. The driver
-        // walk ends at the first missing number; an overlong Port value is not read.
-        {"full", 0, u"COM4:", 0, "04", "COM6:", "system released"},
-        {"full", 0, u"COM4:", 0, nullptr, nullptr, "none released"},
-        {"full", 3, u"COM6:", 0, nullptr, "COM6:", "system released"},
-        {"noinit", 0, u"COM6:", 0, nullptr, "COM6:", "system released"},
-        {"none", 0, u"COM6:", 0, nullptr, "COM6:", "system"},
-        {"none", 0, u"COM6:", 0, nullptr, "COM6:0123456789", "none"},
-    };
+    // The fake library's variant ("none": a folder without one), DkFindBtComPort's result and
+    // port, DkRequestStackEvents' result, the Drivers\Active number that names COM6: under the
+    // vendor's key, the system stack's entry; the outcome.
     int n = 0;
-    for (const auto& c : cases) {
+    for (auto [variant, find, reported, request, activeAt, systemPort, outcome] :
+         {// The vendor stack reports the port itself, or the active drivers name it.
+          std::tuple{"full", 0, u"COM6:", 0, static_cast<const char*>(nullptr),
+                     "COM6:", "vendor loaded"},
+          {"full", 0, u"COM4:", 0, "03", nullptr, "vendor loaded"},
+          // It claims the port but refuses the events (or cannot take them): no fall-back.
+          {"full", 0, u"COM6:", 5, nullptr, "COM6:", "none loaded"},
+          {"norequest", 0, u"COM6:", 0, nullptr, "COM6:", "none loaded"},
+          // Otherwise the system stack's list decides and the vendor library goes. The driver
+          // walk ends at the first missing number; an overlong Port value is not read.
+          {"full", 0, u"COM4:", 0, "04", "COM6:", "system released"},
+          {"full", 0, u"COM4:", 0, nullptr, nullptr, "none released"},
+          {"full", 3, u"COM6:", 0, nullptr, "COM6:", "system released"},
+          {"noinit", 0, u"COM6:", 0, nullptr, "COM6:", "system released"},
+          {"none", 0, u"COM6:", 0, nullptr, "COM6:", "system"},
+          {"none", 0, u"COM6:", 0, nullptr, "COM6:0123456789", "none"}}) {
         SCOPED_TRACE(n);
         platform::Registry registry{dir.file(std::to_string(n++) + ".reg")};
         auto set = [&](const std::string& key, const char* name, const char* value) {
@@ -71,27 +66,27 @@ TEST_F(DetectBluetoothPort, ChoosesTheStackThatServesThePort) {
         const char* vendorKey = "software\\socket communications\\bluetooth\\socket bt com port 2";
         for (auto [at, key, name] : {std::tuple{"01", vendorKey, "COM8:"},
                                      {"02", "Other", "COM6:"},
-                                     {c.activeAt, vendorKey, "COM6:"}}) {
+                                     {activeAt, vendorKey, "COM6:"}}) {
             if (at == nullptr) continue;
             set(std::string("Drivers\\Active\\") + at, "Key", key);
             set(std::string("Drivers\\Active\\") + at, "Name", name);
         }
         const std::string ports = "Software\\Microsoft\\Bluetooth\\Serial\\Ports\\";
         set(ports + "01", "Port", "COM2:");
-        if (c.systemPort != nullptr) set(ports + "02", "Port", c.systemPort);
+        if (systemPort != nullptr) set(ports + "02", "Port", systemPort);
 
         // The engine loads the library from the application directory; the test opens the same
         // instance to steer it.
         engine::GpsEngine engine{clock, prompter};
-        std::string from = std::string(FAKE_DRAKAR_DIR) + c.variant + "/";
+        std::string from = std::string(FAKE_DRAKAR_DIR) + variant + "/";
         std::snprintf(engine.applicationDirectory, sizeof engine.applicationDirectory, "%s",
                       from.c_str());
         void* fake = dlopen((from + "libdrakar.so").c_str(), RTLD_NOW | RTLD_LOCAL);
         FakeDrakarState* state = nullptr;
         if (fake != nullptr) {
             state = reinterpret_cast<FakeDrakarState* (*)()>(dlsym(fake, "FakeDrakarGetState"))();
-            *state = {c.findResult, {}, c.requestResult};
-            std::char_traits<char16_t>::copy(state->port, c.reported, 6);
+            *state = {find, {}, request};
+            std::char_traits<char16_t>::copy(state->port, reported, 6);
         }
         engine.registry = &registry;
         std::char_traits<char16_t>::copy(engine.portName, u"COM6:", 6);
@@ -103,7 +98,7 @@ TEST_F(DetectBluetoothPort, ChoosesTheStackThatServesThePort) {
                                                    : "") +
                       (engine.drakarModule ? " loaded" : "") +
                       (state && state->deinitCalls == 1 ? " released" : ""),
-                  c.outcome);
+                  outcome);
         if (engine.drakarPort) {
             Recorder target;
             engine.stackEventTarget = &target;
@@ -117,50 +112,44 @@ TEST_F(DetectBluetoothPort, ChoosesTheStackThatServesThePort) {
 }
 
 TEST_F(StackEvent, ClosesAndReopensAsTheStackSays) {
-    // portOpen, autoConnecting, the closed-by-link-event note, opens, lastDataTick after the
-    // event's start (-1 unchanged), whether the message was "not ready".
+    // Ports: of the 'v'endor stack, of the 's'ystem stack, 'p'lain. Afterwards: portOpen,
+    // autoConnecting, the closed-by-link-event note, opens, lastDataTick after the event's start
+    // (-1 unchanged), whether the message was "not ready".
     using Outcome = std::tuple<int32_t, int32_t, bool, int, int64_t, bool>;
-    const struct {
-        int32_t drakarPort, microsoftStackPort;
-        bool portOpen, noted, stackUp, refuse;
-        uint32_t code;
-        Outcome after;
-    } cases[] = {
-        // Vendor stack: link lost (1, 2) closes an open port; back (3) reopens silently.
-        {1, 0, true, false, true, false, 1, {0, 1, true, 0, 100, false}},
-        {1, 0, true, false, true, false, 2, {0, 1, true, 0, 100, false}},
-        {1, 0, false, true, true, false, 3, {1, 0, false, 1, 0, false}},
-        {1, 0, false, true, true, true, 3, {0, 0, false, 1, 0, false}},
-        {1, 0, false, false, true, false, 3, {0, 0, false, 0, -1, false}},
-        // System stack: 2 closes an open port; 1 reopens after 2000 ms when the stack is up.
-        {0, 1, true, false, true, false, 2, {0, 0, true, 0, 100, false}},
-        {0, 1, false, true, true, false, 1, {1, 0, false, 1, 2100, false}},
-        {0, 1, false, true, false, false, 1, {0, 0, false, 0, -1, true}},
-        {0, 1, true, true, true, false, 1, {1, 0, true, 0, -1, false}},
-        // A plain port ignores the events.
-        {0, 0, true, false, true, false, 1, {1, 0, false, 0, -1, false}},
-    };
     int n = 0;
-    for (const auto& c : cases) {
+    for (auto [kind, before, code, after] :
+         {// Vendor stack: link lost (1, 2) closes an open port; back (3) reopens silently.
+          std::tuple{'v', "open", 1u, Outcome{0, 1, true, 0, 100, false}},
+          {'v', "open", 2u, Outcome{0, 1, true, 0, 100, false}},
+          {'v', "noted", 3u, Outcome{1, 0, false, 1, 0, false}},
+          {'v', "noted refused", 3u, Outcome{0, 0, false, 1, 0, false}},
+          {'v', "", 3u, Outcome{0, 0, false, 0, -1, false}},
+          // System stack: 2 closes an open port; 1 reopens after 2000 ms when the stack is up.
+          {'s', "open", 2u, Outcome{0, 0, true, 0, 100, false}},
+          {'s', "noted", 1u, Outcome{1, 0, false, 1, 2100, false}},
+          {'s', "noted down", 1u, Outcome{0, 0, false, 0, -1, true}},
+          {'s', "open noted", 1u, Outcome{1, 0, true, 0, -1, false}},
+          {'p', "open", 1u, Outcome{1, 0, false, 0, -1, false}}}) {
         SCOPED_TRACE(n++);
+        auto has = [&](const char* word) { return std::strstr(before, word) != nullptr; };
         engine::GpsEngine engine{clock, prompter};
         prompter.clear();
-        engine.drakarPort = c.drakarPort;
-        engine.microsoftStackPort = c.microsoftStackPort;
-        engine.btStackUp = c.stackUp;
-        if (c.portOpen) engine.link.portOpen = engine::openPort(engine, true);
+        engine.drakarPort = kind == 'v';
+        engine.microsoftStackPort = kind == 's';
+        engine.btStackUp = !has("down");
+        if (has("open")) engine.link.portOpen = engine::openPort(engine, true);
         fakelink::opens = 0;
-        fakelink::refuse = c.refuse ? ENOENT : 0;
+        fakelink::refuse = has("refused") ? ENOENT : 0;
         engine.lastDataTick = 1;
-        bool noted = c.noted;
+        bool noted = has("noted");
         uint32_t start = clock.tickCount();
-        engine::handleStackEvent(engine, c.code, noted);
+        engine::handleStackEvent(engine, code, noted);
         EXPECT_EQ(engine.port != nullptr, engine.link.portOpen == 1);
         EXPECT_EQ(
             Outcome(engine.link.portOpen, engine.link.autoConnecting, noted, fakelink::opens,
                     engine.lastDataTick == 1 ? -1 : int64_t(engine.lastDataTick) - start,
                     prompter.messages() == std::vector<std::string>{engine::kMsgStackNotReady}),
-            c.after);
+            after);
         fakelink::refuse = 0;
     }
 }

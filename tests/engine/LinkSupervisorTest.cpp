@@ -13,6 +13,7 @@
 #include "engine/GpsEngine.h"
 #include "engine/LinkSupervisor.h"
 #include "engine/Notifications.h"
+#include "platform/SystemBus.h"
 
 namespace {
 
@@ -72,21 +73,25 @@ TEST(LinkSupervision, StackEventsAndResumeCloseAndReopenThePort) {
     }
 }
 
-TEST(LinkSupervisorThread, RunsOnlyOverTheNotificationSetUp) {
+// Without a system bus nothing fails and nothing is printed: the registrations exist, the sleep
+// inhibitor is a no-op, and the thread runs over them.
+TEST(LinkSupervisorThread, RunsOnlyOverTheNotificationSetUpWhichNeedsNoSystemBus) {
     setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/corvane-test-bus", 1);
     platform::ManualClock clock;
     platform::RecordingPrompter prompter;
     engine::GpsEngine engine{clock, prompter};
     fakelink::Installed fakePort;
     engine::runFlag() = 1;
-    engine::LinkSupervisor idle{engine};
+    engine::LinkSupervisor idle{engine}, supervisor{engine};
     idle.start();
     idle.join(); // would wait for ever (or crash) if the loop ran without the queues
+    ::testing::internal::CaptureStderr();
     engine::createNotifications(engine);
     ASSERT_TRUE(engine.bluetoothRegistration && engine.powerRegistration);
+    engine.powerRegistration->bus().setSleepInhibited(true);
+    EXPECT_FALSE(engine.powerRegistration->bus().sleepInhibitorHeld());
     engine.externalPort = 1;
     engine.link.portOpen = engine::openPort(engine, true);
-    engine::LinkSupervisor supervisor{engine};
     supervisor.start();
     PowerNotification resume;
     resume.message = platform::kPowerResume;
@@ -98,6 +103,7 @@ TEST(LinkSupervisorThread, RunsOnlyOverTheNotificationSetUp) {
     EXPECT_EQ(fakelink::opens, 2);
     engine::releaseNotifications(engine);
     EXPECT_EQ(engine.powerQueue, nullptr);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
 }
 
