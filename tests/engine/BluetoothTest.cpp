@@ -27,6 +27,9 @@ struct Recorder final : engine::StackEventTarget {
     std::vector<uint32_t> codes;
 };
 
+const std::string kActive = "Drivers\\Active\\";
+const std::string kPorts = "Software\\Microsoft\\Bluetooth\\Serial\\Ports\\";
+
 class Bluetooth : public ::testing::Test {
 protected:
     platform::ManualClock clock;
@@ -38,43 +41,41 @@ using DetectBluetoothPort = Bluetooth;
 using StackEvent = Bluetooth;
 
 TEST_F(DetectBluetoothPort, ChoosesTheStackThatServesThePort) {
+    // The active drivers name COM8: and COM5: under the vendor's key, COM6: under another key,
+    // and COM7: beyond a missing number, where the walk has ended. The system stack lists
+    // COM2:, COM6:, COM7: and an overlong value naming COM9:.
+    platform::Registry registry{dir.file("registry.reg")};
+    const char* vendor = "software\\socket communications\\bluetooth\\socket bt com port 2";
+    for (auto [key, name, value] : {std::tuple{kActive + "01", "Key", vendor},
+                                    {kActive + "01", "Name", "COM8:"},
+                                    {kActive + "02", "Key", "Other"},
+                                    {kActive + "02", "Name", "COM6:"},
+                                    {kActive + "03", "Key", vendor},
+                                    {kActive + "03", "Name", "COM5:"},
+                                    {kActive + "05", "Key", vendor},
+                                    {kActive + "05", "Name", "COM7:"},
+                                    {kPorts + "01", "Port", "COM2:"},
+                                    {kPorts + "02", "Port", "COM6:"},
+                                    {kPorts + "03", "Port", "COM7:"},
+                                    {kPorts + "04", "Port", "COM9:0123456789"}})
+        registry.setString(platform::RegistryRoot::LocalMachine, key, name, value);
     // The fake library's variant ("none": a folder without one), DkFindBtComPort's result and
-    // port, DkRequestStackEvents' result, the Drivers\Active number that names COM6: under the
-    // vendor's key, the system stack's entry; the outcome.
-    int n = 0;
-    for (auto [variant, find, reported, request, activeAt, systemPort, outcome] :
+    // port, DkRequestStackEvents' result; the configured port; the outcome.
+    for (auto [variant, find, reported, request, configured, outcome] :
          {// The vendor stack reports the port itself, or the active drivers name it.
-          std::tuple{"full", 0, u"COM6:", 0, static_cast<const char*>(nullptr),
-                     "COM6:", "vendor loaded"},
-          {"full", 0, u"COM4:", 0, "03", nullptr, "vendor loaded"},
+          std::tuple{"full", 0, u"COM6:", 0, u"COM6:", "vendor loaded"},
+          {"full", 0, u"COM4:", 0, u"COM5:", "vendor loaded"},
           // It claims the port but refuses the events (or cannot take them): no fall-back.
-          {"full", 0, u"COM6:", 5, nullptr, "COM6:", "none loaded"},
-          {"norequest", 0, u"COM6:", 0, nullptr, "COM6:", "none loaded"},
-          // Otherwise the system stack's list decides and the vendor library goes. The driver
-          // walk ends at the first missing number; an overlong Port value is not read.
-          {"full", 0, u"COM4:", 0, "04", "COM6:", "system released"},
-          {"full", 0, u"COM4:", 0, nullptr, nullptr, "none released"},
-          {"full", 3, u"COM6:", 0, nullptr, "COM6:", "system released"},
-          {"noinit", 0, u"COM6:", 0, nullptr, "COM6:", "system released"},
-          {"none", 0, u"COM6:", 0, nullptr, "COM6:", "system"},
-          {"none", 0, u"COM6:", 0, nullptr, "COM6:0123456789", "none"}}) {
-        SCOPED_TRACE(n);
-        platform::Registry registry{dir.file(std::to_string(n++) + ".reg")};
-        auto set = [&](const std::string& key, const char* name, const char* value) {
-            registry.setString(platform::RegistryRoot::LocalMachine, key, name, value);
-        };
-        const char* vendorKey = "software\\socket communications\\bluetooth\\socket bt com port 2";
-        for (auto [at, key, name] : {std::tuple{"01", vendorKey, "COM8:"},
-                                     {"02", "Other", "COM6:"},
-                                     {activeAt, vendorKey, "COM6:"}}) {
-            if (at == nullptr) continue;
-            set(std::string("Drivers\\Active\\") + at, "Key", key);
-            set(std::string("Drivers\\Active\\") + at, "Name", name);
-        }
-        const std::string ports = "Software\\Microsoft\\Bluetooth\\Serial\\Ports\\";
-        set(ports + "01", "Port", "COM2:");
-        if (systemPort != nullptr) set(ports + "02", "Port", systemPort);
-
+          {"full", 0, u"COM6:", 5, u"COM6:", "none loaded"},
+          {"norequest", 0, u"COM6:", 0, u"COM6:", "none loaded"},
+          // Otherwise the system stack's list decides and the vendor library goes.
+          {"full", 0, u"COM4:", 0, u"COM7:", "system released"},
+          {"full", 0, u"COM4:", 0, u"COM3:", "none released"},
+          {"full", 3, u"COM6:", 0, u"COM6:", "system released"},
+          {"noinit", 0, u"COM6:", 0, u"COM6:", "system released"},
+          {"none", 0, u"COM6:", 0, u"COM6:", "system"},
+          {"none", 0, u"COM6:", 0, u"COM9:", "none"}}) {
+        SCOPED_TRACE(std::string(variant) + " " + outcome);
         // The engine loads the library from the application directory; the test opens the same
         // instance to steer it.
         engine::GpsEngine engine{clock, prompter};
@@ -85,11 +86,10 @@ TEST_F(DetectBluetoothPort, ChoosesTheStackThatServesThePort) {
         FakeDrakarState* state = nullptr;
         if (fake != nullptr) {
             state = reinterpret_cast<FakeDrakarState* (*)()>(dlsym(fake, "FakeDrakarGetState"))();
-            *state = {find, {}, request};
-            std::char_traits<char16_t>::copy(state->port, reported, 6);
+            *state = {find, reported, request};
         }
         engine.registry = &registry;
-        std::char_traits<char16_t>::copy(engine.portName, u"COM6:", 6);
+        std::char_traits<char16_t>::copy(engine.portName, configured, 6);
         engine.microsoftStackPort = engine.drakarPort = 1; // from an earlier port
         bool found = engine::detectBluetoothPort(engine);
         EXPECT_EQ(std::string(found ? "" : "none") +

@@ -5,10 +5,9 @@
 #include "engine/DrakarApi.h"
 
 struct FakeDrakarState {
-    int findResult = 0;          // DkFindBtComPort's result
-    char16_t port[8] = u"COM6:"; // the port it reports
-    int requestResult = 0;       // DkRequestStackEvents' result
+    int findResult = 0;              // DkFindBtComPort's result
+    const char16_t* port = u"COM6:"; // the port it reports, of five characters
+    int requestResult = 0;           // DkRequestStackEvents' result
     int deinitCalls = 0;
     CorvaneStackWindow* window = nullptr;
-    unsigned message = 0;
 };

@@ -34,13 +34,11 @@ void sendByte(int fd, char c) {
     EXPECT_EQ(write(fd, &c, 1), 1);
 }
 
-// The next byte, or 0 at end of file.
 char receiveByte(const Child& child) {
     char c = 0;
     return read(child.fromChild, &c, 1) == 1 ? c : 0;
 }
 
-// Runs body(toParent) in a child process, which exits with body's result.
 template <class Body> Child spawn(Body body) {
     int up[2];
     EXPECT_EQ(pipe2(up, O_CLOEXEC), 0);
