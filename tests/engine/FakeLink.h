@@ -45,9 +45,7 @@ public:
     CommEvent waitEvent() override {
         std::unique_lock<std::mutex> held(m);
         ++waits;
-        waiting = true;
         changed.wait(held, [&] { return !armed_ || !script.empty(); });
-        waiting = false;
         if (!armed_) return wokenAs;
         auto [event, counts] = script.front();
         errors = counts;
@@ -67,20 +65,15 @@ public:
         script.emplace_back(e, c);
         changed.notify_all();
     }
-    // Whether the reader waits with the script used up.
-    bool idle() {
-        std::lock_guard<std::mutex> held(m);
-        return waiting && script.empty();
-    }
 
     std::string log;
     CommEvent wokenAs = CommEvent::Woken;
-    std::atomic<int> waits{0}, reads{0};
+    std::atomic<int> waits{0}, reads{0}; // a wait counts as it starts
 
 private:
     std::mutex m;
     std::condition_variable changed;
-    bool armed_ = true, waiting = false;
+    bool armed_ = true;
     std::deque<std::pair<CommEvent, platform::LineErrorCounts>> script;
     platform::LineErrorCounts errors;
 };

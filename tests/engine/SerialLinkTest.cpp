@@ -1,5 +1,6 @@
-// openPort, closePort, the reader thread and the silence supervision, on scripted ports and a
-// pseudo-terminal. Waits on the reader are bounded so that a fault fails instead of hanging.
+// openPort, closePort, the reader thread, the silence supervision and the link supervision over
+// the notification queues, on scripted ports and a pseudo-terminal. Waits on the threads are
+// bounded so that a fault fails instead of hanging.
 
 #include <gtest/gtest.h>
 
@@ -17,14 +18,19 @@
 #include "FakeLink.h"
 #include "engine/Dgps.h"
 #include "engine/GpsEngine.h"
+#include "engine/LinkSupervisor.h"
+#include "engine/Notifications.h"
 #include "platform/PortMap.h"
 #include "platform/Registry.h"
+#include "platform/SystemBus.h"
 #include "support/NmeaText.h"
 #include "support/TestSupport.h"
 
 namespace {
 
+using platform::BluetoothNotification;
 using platform::CommEvent;
+using platform::PowerNotification;
 
 // A clock other threads may sleep on: each sleep moves time on and yields the processor.
 class ThreadClock final : public platform::Clock {
@@ -80,8 +86,6 @@ protected:
     fakelink::Installed fake;
     engine::ReaderThread reader{engine};
 };
-using ReaderTest = SerialLinkTest;
-using SupervisionTest = SerialLinkTest;
 
 constexpr const char* kOpenFailed =
     "Error opening Com Port: COM3:. Please verify the correct GPS Com Port has been selected and "
@@ -136,16 +140,7 @@ TEST_F(SerialLinkTest, OpenConfiguresDropsAndRaisesLinesPurgesAndDisarms) {
                                        "ready."});
 }
 
-TEST_F(ReaderTest, HangupIsNotWaitedOnAgain) {
-    fakelink::Port* port = open();
-    port->push(CommEvent::Hangup);
-    port->push(CommEvent::Hangup);
-    reader.start();
-    ASSERT_TRUE(eventually([&] { return clock.sleeps > 20; }));
-    EXPECT_EQ(port->waits, 1);
-}
-
-TEST_F(ReaderTest, TenthLineErrorClearsCommOkAndCloseWakesTheReaderFeedsNothingAndSetsIt) {
+TEST_F(SerialLinkTest, TenthLineErrorClearsCommOkAndCloseWakesTheReaderFeedsNothingAndSetsIt) {
     fakelink::Port* port = open();
     std::shared_ptr<platform::CommPort> kept = engine.port;
     for (int i = 0; i < 9; ++i)
@@ -153,10 +148,10 @@ TEST_F(ReaderTest, TenthLineErrorClearsCommOkAndCloseWakesTheReaderFeedsNothingA
     for (int i = 0; i < 3; ++i)
         port->push(CommEvent::LineError, {0, 0, 0, 0, 3}); // a receive-queue overflow alone
     reader.start();
-    ASSERT_TRUE(eventually([&] { return port->idle(); }));
+    ASSERT_TRUE(eventually([&] { return port->waits == 13; })); // all twelve answered
     EXPECT_EQ(flag(&engine::LinkFlags::commOk), 1);
     port->push(CommEvent::LineError, {0, 1, 0, 0, 1});
-    ASSERT_TRUE(eventually([&] { return port->idle() && port->waits == 14; }));
+    ASSERT_TRUE(eventually([&] { return port->waits == 14; }));
     EXPECT_EQ(flag(&engine::LinkFlags::commOk), 0);
     port->wokenAs = CommEvent::Data; // as if bytes arrived together with the close
     engine::closePort(engine);
@@ -165,9 +160,8 @@ TEST_F(ReaderTest, TenthLineErrorClearsCommOkAndCloseWakesTheReaderFeedsNothingA
     EXPECT_EQ(port->reads, 0);
 }
 
-TEST_F(ReaderTest, BurstOnAPseudoTerminalLosesNothing) {
+TEST_F(SerialLinkTest, BurstOnAPseudoTerminalLosesNothingAndItsHangupIsNotWaitedOnAgain) {
     int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
     grantpt(master);
     unlockpt(master);
     engine::setCommPortOpener(nullptr);
@@ -187,14 +181,16 @@ TEST_F(ReaderTest, BurstOnAPseudoTerminalLosesNothing) {
     EXPECT_TRUE(eventually([&] { return seen == 40; }));
     EXPECT_EQ(flag(&engine::LinkFlags::dataSeen), 1);
     dgps::setSentenceObserver(nullptr, nullptr);
+    int sleeps = clock.sleeps;
     close(master);
+    EXPECT_TRUE(eventually([&] { return clock.sleeps > sleeps + 20; })); // idling, not waiting
     engine::closePort(engine);
 }
 
-TEST_F(SupervisionTest, AutoConnectingEndsAfter25Seconds) {
+TEST_F(SerialLinkTest, AutoConnectingEndsAfter25Seconds) {
     engine::SilenceSupervision supervision;
-    // autoConnecting set to (-1 left alone), then time passed, then autoConnecting after a turn.
-    // A reconnection that ended by itself leaves no start behind for the next one.
+    // autoConnecting set to (-1 left alone), time passed, autoConnecting after a turn. A
+    // reconnection that ended by itself leaves no start behind for the next one.
     for (auto [set, passed, after] : {std::tuple{1, 0u, 1},
                                       {-1, 25000u, 1},
                                       {-1, 1u, 0},
@@ -208,7 +204,7 @@ TEST_F(SupervisionTest, AutoConnectingEndsAfter25Seconds) {
     }
 }
 
-TEST_F(SupervisionTest, SilentPortIsReopenedByTheRulesOfItsKind) {
+TEST_F(SerialLinkTest, SilentPortIsReopenedByTheRulesOfItsKind) {
     // Ports: 'p'lain, of the 'v'endor stack, of the system stack 'u'p or 'd'own. After one turn
     // at 5000 ms of silence and four at 5001 ms: opens, portOpen, dataSeen, messages.
     using After = std::tuple<int, int32_t, int32_t, size_t>;
@@ -244,6 +240,93 @@ TEST_F(SupervisionTest, SilentPortIsReopenedByTheRulesOfItsKind) {
         engine::closePort(engine);
         fakelink::refuse = 0;
     }
+}
+
+TEST(LinkSupervision, StackEventsAndResumeCloseAndReopenThePort) {
+    // portOpen, autoConnecting, btStackUp, the closed-by-stack-down note, opens, lastDataTick
+    // after the start.
+    using State = std::tuple<int32_t, int32_t, int32_t, bool, int, uint32_t>;
+    const struct {
+        int32_t bluetooth, systemPort, external;
+        const char* turns; // Down, Up, Resume, a power Status change, a Time-out after silence
+        State after;
+    } cases[] = {
+        {1, 1, 0, "D", {0, 1, 0, true, 0, 100}},
+        {1, 1, 0, "DU", {1, 0, 1, false, 1, 5100}}, // up reopens 5000 ms later
+        {0, 1, 0, "D", {1, 0, 1, false, 0, 0}},     // Bluetooth off
+        {1, 0, 0, "D", {1, 0, 1, false, 0, 0}},     // not a system stack port
+        {0, 1, 1, "R", {0, 1, 1, true, 0, 100}},    // for the next stack-up
+        // An external port is closed and reopened 5000 ms later, and its reopenings (all three
+        // used) count from 0 again.
+        {0, 0, 1, "SR", {1, 0, 1, false, 1, 5100}},
+        {0, 0, 1, "RT", {1, 0, 1, false, 2, 11201}},
+    };
+    fakelink::Installed fakePort;
+    platform::ManualClock clock;
+    platform::RecordingPrompter prompter;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.turns);
+        engine::GpsEngine engine{clock, prompter};
+        engine.bluetoothQueue = std::make_unique<platform::NotificationQueue>(10, 72);
+        engine.powerQueue = std::make_unique<platform::NotificationQueue>(10, 16);
+        engine::LinkSupervisor supervisor{engine};
+        engine.settings.BTENBL = c.bluetooth;
+        engine.microsoftStackPort = c.systemPort;
+        engine.externalPort = c.external;
+        engine.link.portOpen = engine::openPort(engine, true);
+        supervisor.silence().externalReopenings = 3;
+        fakelink::opens = 0;
+        uint32_t start = clock.tickCount();
+        for (char turn : std::string(c.turns)) {
+            BluetoothNotification stack;
+            stack.eventId =
+                turn == 'D' ? platform::kBluetoothStackDown : platform::kBluetoothStackUp;
+            PowerNotification power;
+            power.message = turn == 'R' ? platform::kPowerResume : platform::kPowerStatusChange;
+            if (turn == 'D' || turn == 'U') engine.bluetoothQueue->write(&stack, sizeof stack);
+            if (turn == 'R' || turn == 'S') engine.powerQueue->write(&power, sizeof power);
+            if (turn == 'T') clock.advance(5001);
+            supervisor.turn(0);
+        }
+        EXPECT_EQ(State(engine.link.portOpen, engine.link.autoConnecting, engine.btStackUp,
+                        supervisor.closedByStackDown(), fakelink::opens,
+                        engine.lastDataTick - start),
+                  c.after);
+    }
+}
+
+// Without a system bus nothing fails and nothing is printed: the registrations exist, the sleep
+// inhibitor is a no-op, and the thread runs over them.
+TEST(LinkSupervisorThread, RunsOnlyOverTheNotificationSetUpWhichNeedsNoSystemBus) {
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/corvane-test-bus", 1);
+    platform::ManualClock clock;
+    platform::RecordingPrompter prompter;
+    engine::GpsEngine engine{clock, prompter};
+    fakelink::Installed fakePort;
+    engine::runFlag() = 1;
+    engine::LinkSupervisor idle{engine}, supervisor{engine};
+    idle.start();
+    idle.join(); // would wait for ever (or crash) if the loop ran without the queues
+    ::testing::internal::CaptureStderr();
+    engine::createNotifications(engine);
+    ASSERT_TRUE(engine.bluetoothRegistration && engine.powerRegistration);
+    engine.powerRegistration->bus().setSleepInhibited(true);
+    EXPECT_FALSE(engine.powerRegistration->bus().sleepInhibitorHeld());
+    engine.externalPort = 1;
+    engine.link.portOpen = engine::openPort(engine, true);
+    supervisor.start();
+    PowerNotification resume;
+    resume.message = platform::kPowerResume;
+    engine.powerQueue->write(&resume, sizeof resume);
+    for (int i = 0; i < 500 && fakelink::opens < 2; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    engine::runFlag() = 0;
+    supervisor.join();
+    EXPECT_EQ(fakelink::opens, 2);
+    engine::releaseNotifications(engine);
+    EXPECT_EQ(engine.powerQueue, nullptr);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
 }
 
 } // namespace

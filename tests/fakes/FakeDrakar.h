@@ -1,6 +1,5 @@
 #pragma once
-// Steering of the fake vendor library (libdrakar.so): a test opens the library itself (keeping
-// its state alive across the engine's unloads), sets the answers and reads back the calls.
+// Steering of the fake libdrakar.so; the test holds the library open so this outlives unloads.
 
 #include "engine/DrakarApi.h"
 

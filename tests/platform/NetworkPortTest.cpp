@@ -32,7 +32,6 @@ struct Server {
         port = std::to_string(ntohs(a.sin_port));
     }
     ~Server() { close(fd); }
-    int accept() const { return ::accept(fd, nullptr, nullptr); } // blocks: the test's pacing
     int fd = socket(AF_INET, SOCK_STREAM, 0);
     std::string port;
 };
@@ -82,7 +81,7 @@ TEST(NetworkPort, RawTcpWakesWhenDisarmedPurgesAndPassesEveryByteUntilThePeerClo
     EXPECT_EQ(poll(&waiting, 1, 0), 0) << "the open must leave the connect to the reader";
     CommEvent event{};
     std::thread waiter([&] { event = port->waitEvent(); });
-    int peer = server.accept(); // the waiter has connected and waits for data
+    int peer = accept(server.fd, nullptr, nullptr); // the waiter connected and waits for data
     port->setEventMask(false);
     waiter.join();
     EXPECT_EQ(event, CommEvent::Woken);
@@ -94,7 +93,6 @@ TEST(NetworkPort, RawTcpWakesWhenDisarmedPurgesAndPassesEveryByteUntilThePeerClo
     std::string sent, got;
     for (int b = 0; b < 256; ++b)
         sent += static_cast<char>(b);
-    sent += "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
     send(peer, sent);
     close(peer);
     EXPECT_EQ(drain(*port, 1000, got), CommEvent::Hangup);
@@ -110,7 +108,7 @@ TEST(NetworkPort, GpsdIsAskedForNmeaAndOnlyItsNmeaLinesPassOn) {
     CommEvent end{};
     // Reads of 5 bytes split every line across reads.
     std::thread reader([&] { end = drain(*port, 5, got); });
-    int peer = server.accept();
+    int peer = accept(server.fd, nullptr, nullptr);
     std::string request;
     for (char c = 0; request.find('\n') == std::string::npos && ::read(peer, &c, 1) == 1;)
         request += c;
@@ -129,7 +127,7 @@ TEST(NetworkPort, ResetAndRefusedPeersHangUpWithTheReason) {
     auto port = platform::openNetworkPort("tcp://127.0.0.1:" + server.port);
     std::string ignored;
     std::thread reader([&] { EXPECT_EQ(drain(*port, 1000, ignored), CommEvent::Hangup); });
-    int peer = server.accept();
+    int peer = accept(server.fd, nullptr, nullptr);
     linger reset{1, 0};
     setsockopt(peer, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
     close(peer);

@@ -7,12 +7,8 @@
 
 #include "platform/NotificationQueue.h"
 
-namespace {
-
-using platform::NotificationQueue;
-
 TEST(NotificationQueue, KeepsOrderAndDropsWhatDoesNotFit) {
-    NotificationQueue q(2, 4);
+    platform::NotificationQueue q(2, 4);
     uint32_t one = 1, two = 2, out = 0;
     uint64_t big = 4;
     uint16_t small = 0;
@@ -25,5 +21,3 @@ TEST(NotificationQueue, KeepsOrderAndDropsWhatDoesNotFit) {
     EXPECT_EQ((std::tuple{q.read(&out, 4, 0), out}), std::tuple(4, 2u));
     EXPECT_EQ(q.read(&out, sizeof out, 20), -1); // empty: times out
 }
-
-} // namespace

@@ -62,10 +62,6 @@ TEST_F(SerialPortSettings, EveryRateIncluding14400FramingParityAndRawMode) {
         EXPECT_EQ(t.c_cflag, framing | CLOCAL | CREAD | BOTHER | BOTHER << IBSHIFT);
         EXPECT_EQ((t.c_iflag & INPCK) != 0, parityCheck);
     }
-    termios2 t{};
-    errno = 0;
-    EXPECT_FALSE(SerialPort::applySettings(t, LineSettings{4800, 6}));
-    EXPECT_EQ(errno, EINVAL);
 }
 
 TEST_F(SerialPortWait, DisarmedWakesThenEveryByteThenTheClosedPeerHangsUp) {
