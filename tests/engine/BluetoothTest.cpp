@@ -42,9 +42,8 @@ using StackEvent = Bluetooth;
 using PowerTimeouts = Bluetooth;
 
 TEST_F(DetectBluetoothPort, ChoosesTheStackThatServesThePort) {
-    // The active drivers name COM8: and COM5: under the vendor's key, COM6: under another key,
-    // and COM7: beyond a missing number, where the walk has ended. The system stack lists
-    // COM2:, COM6:, COM7: and an overlong value naming COM9:.
+    // Active drivers: COM8: and COM5: under the vendor's key, COM6: under another, COM7: after
+    // the missing number that ends the walk. System stack: COM2:, COM6:, COM7:, an overlong COM9:.
     platform::Registry registry{dir.file("registry.reg")};
     const char* vendor = "software\\socket communications\\bluetooth\\socket bt com port 2";
     for (auto [key, name, value] : {std::tuple{kActive + "01", "Key", vendor},
@@ -161,12 +160,10 @@ TEST_F(PowerTimeouts, StartSwitchesOffAndExitRestoresWhatWasThereOrTheDefaults) 
     platform::Registry registry{dir.file("registry.reg")};
     engine.registry = fresh.registry = &registry;
     const auto root = platform::RegistryRoot::LocalMachine;
-    auto values = [&] {
-        auto get = [&](const char* name) {
-            return registry.queryDword(root, engine::kPowerTimeoutsKey, name).value_or(99999);
-        };
-        return std::pair(get("BattSuspendTimeout"), get("ACSuspendTimeout"));
+    auto get = [&](const char* name) {
+        return registry.queryDword(root, engine::kPowerTimeoutsKey, name).value_or(99999);
     };
+    auto values = [&] { return std::pair(get("BattSuspendTimeout"), get("ACSuspendTimeout")); };
     engine::applyPowerTimeouts(engine, false); // no key: nothing is written, not even the key
     engine::applyPowerTimeouts(engine, true);
     EXPECT_FALSE(registry.keyExists(root, engine::kPowerTimeoutsKey));

@@ -1,7 +1,6 @@
 #pragma once
-// Ports that open or refuse on the test's word in place of a device. Each records what is done to
-// it and answers the reader's waits from a script; with the script empty a wait blocks until the
-// port is disarmed.
+// Ports that open or refuse on the test's word. Each logs what is done to it and answers waits
+// from a script; with the script used up a wait blocks until the port is disarmed.
 
 #include <atomic>
 #include <cerrno>

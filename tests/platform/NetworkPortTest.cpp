@@ -40,8 +40,7 @@ void send(int fd, const std::string& text) {
     ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
 }
 
-// Reads as the reader thread does, `chunk` bytes at most per read, until an event other than
-// Data, which it returns.
+// Reads as the reader does, `chunk` bytes at most a time, until an event other than Data.
 CommEvent drain(CommPort& port, size_t chunk, std::string& bytes) {
     CommEvent event;
     uint8_t buffer[1000];
