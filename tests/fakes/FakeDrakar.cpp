@@ -14,14 +14,13 @@ EXPORT FakeDrakarState* FakeDrakarGetState() {
 EXPORT void DrakarInit() {}
 #endif
 EXPORT int DkFindBtComPort(char16_t* buffer, int size) {
-    for (int i = 0; i < size && i < 8; ++i)
+    for (int i = 0; i < size && i < 6; ++i)
         buffer[i] = state.port[i];
     return state.findResult;
 }
 #ifndef FAKE_DRAKAR_NO_REQUEST
-EXPORT int DkRequestStackEvents(CorvaneStackWindow* window, unsigned message) {
+EXPORT int DkRequestStackEvents(CorvaneStackWindow* window, unsigned) {
     state.window = window;
-    state.message = message;
     return state.requestResult;
 }
 EXPORT void DrakarDeinit() {

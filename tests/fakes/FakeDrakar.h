@@ -1,14 +1,12 @@
 #pragma once
-// Steering of the fake vendor library (libdrakar.so): a test opens the library itself (keeping
-// its state alive across the engine's unloads), sets the answers and reads back the calls.
+// Steering of the fake libdrakar.so; the test holds the library open so this outlives unloads.
 
 #include "engine/DrakarApi.h"
 
 struct FakeDrakarState {
-    int findResult = 0;          // DkFindBtComPort's result
-    char16_t port[8] = u"COM6:"; // the port it reports
-    int requestResult = 0;       // DkRequestStackEvents' result
+    int findResult = 0;              // DkFindBtComPort's result
+    const char16_t* port = u"COM6:"; // the port it reports, of five characters
+    int requestResult = 0;           // DkRequestStackEvents' result
     int deinitCalls = 0;
     CorvaneStackWindow* window = nullptr;
-    unsigned message = 0;
 };
