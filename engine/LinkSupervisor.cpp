@@ -84,7 +84,8 @@ void LinkSupervisor::onBluetoothEvent(uint32_t eventId) {
         portOpen = engine_.link.portOpen != 0;
     }
     if (eventId == platform::kBluetoothStackUp) {
-        engine_.clock().sleepMs(5000); // the stack needs this long before its ports open
+        // The stack needs this long before its ports open.
+        if (!waitBeforeReopen(engine_, 5000)) return;
         {
             std::lock_guard<std::mutex> held(engine_.lock());
             engine_.btStackUp = 1;
@@ -124,8 +125,12 @@ void LinkSupervisor::onResume() {
     silence_.externalReopenings = 0;
     if (!portOpen) return;
     closeForReconnect();
-    engine_.clock().sleepMs(5000);
-    reopen();
+    if (waitBeforeReopen(engine_, 5000)) {
+        reopen();
+        return;
+    }
+    std::lock_guard<std::mutex> held(engine_.lock()); // stopping: the port stays closed
+    engine_.link.autoConnecting = 0;
 }
 
 } // namespace engine

@@ -90,6 +90,12 @@ std::atomic<int32_t>& runFlag() {
     return flag;
 }
 
+bool waitBeforeReopen(GpsEngine& engine, uint32_t ms) {
+    const bool worker = runFlag().load() != 0;
+    engine.clock().sleepMs(ms);
+    return !worker || runFlag().load() != 0;
+}
+
 bool openPort(GpsEngine& engine, bool silent) {
     const std::string name = narrow(engine.portName);
     int attempts = 1;
@@ -277,8 +283,7 @@ void superviseSilence(GpsEngine& engine, SilenceSupervision& supervision) {
         link.autoConnecting = 1; // set before the close, so the status never reads "COM discnt."
         held.unlock();
         closePort(engine);
-        clock.sleepMs(kReopenGapMs);
-        bool opened = openPort(engine, true);
+        bool opened = waitBeforeReopen(engine, kReopenGapMs) && openPort(engine, true);
         held.lock();
         link.autoConnecting = 0;
         link.portOpen = opened ? 1 : 0;
@@ -295,11 +300,12 @@ void superviseSilence(GpsEngine& engine, SilenceSupervision& supervision) {
         held.lock();
         engine.lastDataTick = clock.tickCount();
         held.unlock();
-        clock.sleepMs(kReopenGapMs);
-        openPort(engine, false);
+        const bool stopping = !waitBeforeReopen(engine, kReopenGapMs);
+        if (!stopping) openPort(engine, false);
         held.lock();
-        // Open even when the reopen failed: the reader idles and the next turns retry.
-        link.portOpen = 1;
+        // Open even when the reopen failed: the reader idles and the next turns retry. When the
+        // program stopped meanwhile the port stays closed.
+        link.portOpen = stopping ? 0 : 1;
         link.autoConnecting = 0;
         engine.lastDataTick = clock.tickCount();
     }

@@ -63,6 +63,11 @@ bool closePort(GpsEngine& engine);
 // cleared at exit.
 std::atomic<int32_t>& runFlag();
 
+// A worker's wait before it reopens the port: false when the owner cleared the run flag during
+// the wait (the program is stopping), so the reopen is dropped. A call without the run flag set
+// (a test driving one turn) always goes on.
+bool waitBeforeReopen(GpsEngine& engine, uint32_t ms);
+
 // The reader thread: waits for comm events on the open port, reads up to 1000 bytes and feeds
 // them to the parser under the engine lock, while the run flag is set. A port that hung up
 // (unplugged, or the other side of a pseudo-terminal closed) is not waited on again: the reader

@@ -40,10 +40,12 @@ public:
     void sleepMs(uint32_t ms) override {
         tick += ms;
         ++sleeps;
+        if (duringSleep) duringSleep(ms);
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     std::atomic<uint32_t> tick{1000};
     std::atomic<int> sleeps{0};
+    std::function<void(uint32_t ms)> duringSleep; // what happens elsewhere while a thread sleeps
 };
 
 bool eventually(const std::function<bool()>& done) {
@@ -201,6 +203,29 @@ TEST_F(SerialLinkTest, AutoConnectingEndsAfter25Seconds) {
         clock.tick += passed;
         engine::superviseSilence(engine, supervision);
         EXPECT_EQ(engine.link.autoConnecting, after);
+    }
+}
+
+// The owner stops the program while the supervision waits before its reopen: no reopen, no
+// attempts to wait out, no message after the user has quit, and the port stays closed.
+TEST_F(SerialLinkTest, NoReopenWhenTheProgramStopsDuringTheWaitBeforeIt) {
+    for (char kind : {'p', 'v'}) {
+        engine.externalPort = 1;
+        engine.btPortInUse = engine.drakarPort = kind == 'v';
+        open();
+        fakelink::opens = 0;
+        prompter.clear();
+        engine::runFlag() = 1;
+        clock.duringSleep = [](uint32_t ms) {
+            if (ms == 1000) engine::runFlag() = 0;
+        };
+        engine.lastDataTick = clock.tick - 5001;
+        engine::SilenceSupervision supervision;
+        engine::superviseSilence(engine, supervision);
+        clock.duringSleep = nullptr;
+        EXPECT_EQ(fakelink::opens, 0) << kind;
+        EXPECT_EQ(engine.link.portOpen + engine.link.autoConnecting, 0) << kind;
+        EXPECT_TRUE(prompter.entries().empty()) << kind;
     }
 }
 
