@@ -49,8 +49,8 @@ std::optional<int> parseArguments(const char* command, const char* help, int arg
             return usageError("%s: unknown option '%s' (see cvtool %s --help)", command,
                               argv[optind - 1], command);
         }
-        const OptionSpec& spec = options.begin()[c - kFirstOption];
-        if (int status = handle(spec.name, spec.takesValue ? optarg : nullptr); status != 0)
+        const OptionSpec& option = options.begin()[c - kFirstOption];
+        if (int status = handle(option.name, option.takesValue ? optarg : nullptr); status != 0)
             return status;
     }
     for (int i = optind; i < argc; ++i)
