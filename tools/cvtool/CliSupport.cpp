@@ -21,12 +21,12 @@ int usageError(const char* format, ...) {
 }
 
 std::optional<int> parseArguments(const char* command, const char* help, int argc, char** argv,
-                                  std::initializer_list<OptionSpec> options,
+                                  std::initializer_list<CliOption> options,
                                   const OptionHandler& handle, std::vector<const char*>& operands) {
     constexpr int kHelp = 'h';
     constexpr int kFirstOption = 256; // getopt_long's value of options[i] is kFirstOption + i
     std::vector<option> table;
-    for (const OptionSpec& o : options)
+    for (const CliOption& o : options)
         table.push_back({o.name, o.takesValue ? required_argument : no_argument, nullptr,
                          kFirstOption + static_cast<int>(table.size())});
     table.push_back({"help", no_argument, nullptr, kHelp});
@@ -49,7 +49,7 @@ std::optional<int> parseArguments(const char* command, const char* help, int arg
             return usageError("%s: unknown option '%s' (see cvtool %s --help)", command,
                               argv[optind - 1], command);
         }
-        const OptionSpec& option = options.begin()[c - kFirstOption];
+        const CliOption& option = options.begin()[c - kFirstOption];
         if (int status = handle(option.name, option.takesValue ? optarg : nullptr); status != 0)
             return status;
     }

@@ -20,7 +20,7 @@ inline constexpr int kExitUsage = 2;   // bad usage, or an input that cannot be 
 // Prints "cvtool: <message>" as one line on stderr and returns kExitUsage.
 [[gnu::format(printf, 1, 2)]] int usageError(const char* format, ...);
 
-struct OptionSpec {
+struct CliOption {
     const char* name; // without the leading "--"
     bool takesValue;
 };
@@ -36,7 +36,7 @@ using OptionHandler = std::function<int(std::string_view name, const char* value
 // after --help, kExitUsage after an unknown or incomplete option (with one line on stderr
 // naming the command), or what handle returned.
 std::optional<int> parseArguments(const char* command, const char* help, int argc, char** argv,
-                                  std::initializer_list<OptionSpec> options,
+                                  std::initializer_list<CliOption> options,
                                   const OptionHandler& handle, std::vector<const char*>& operands);
 
 // The single optional [FILE|-] operand: nullptr for stdin. Prints the error and returns false

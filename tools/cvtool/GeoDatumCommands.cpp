@@ -80,7 +80,7 @@ struct GeoOptions {
 
 // Parses the options of a geo sub-command and its [FILE|-] operand (takesInput).
 std::optional<int> parseGeoOptions(const char* command, const char* help, int argc, char** argv,
-                                   std::initializer_list<OptionSpec> specs, bool takesInput,
+                                   std::initializer_list<CliOption> optionList, bool takesInput,
                                    GeoOptions& o) {
     std::vector<const char*> operands;
     auto handle = [&](std::string_view name, const char* value) {
@@ -91,7 +91,7 @@ std::optional<int> parseGeoOptions(const char* command, const char* help, int ar
         if (name == "inverse") o.inverse = true;
         return kExitOk;
     };
-    if (auto status = parseArguments(command, help, argc, argv, specs, handle, operands))
+    if (auto status = parseArguments(command, help, argc, argv, optionList, handle, operands))
         return status;
     if (!takesInput && !operands.empty())
         return usageError("%s: unexpected argument '%s'", command, operands[0]);

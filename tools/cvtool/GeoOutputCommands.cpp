@@ -94,10 +94,10 @@ void printFields(std::initializer_list<const char*> fields) {
 
 // Parses the options and the [FILE|-] operand of a geo sub-command.
 std::optional<int> parse(const char* command, const char* help, int argc, char** argv,
-                         std::initializer_list<OptionSpec> specs, const OptionHandler& handle,
+                         std::initializer_list<CliOption> optionList, const OptionHandler& handle,
                          const char*& input) {
     std::vector<const char*> operands;
-    if (auto status = parseArguments(command, help, argc, argv, specs, handle, operands))
+    if (auto status = parseArguments(command, help, argc, argv, optionList, handle, operands))
         return status;
     if (!inputOperand(command, operands, input)) return kExitUsage;
     return std::nullopt;
