@@ -68,18 +68,17 @@ bool isTempSuffix(std::string_view suffix) {
     return true;
 }
 
-// Removes the temporary files of earlier writes of name in folder whose writer is gone. A live
-// writer holds a lock on its temporary file until the rename; a file nobody holds locked is a
-// leftover and goes at once. It is unlinked while this side holds its lock, so a writer that had
-// created it but not yet locked it finds it unlinked once it gets the lock, and makes another.
-void removeStaleTemporaries(const std::string& folder, const std::string& name) {
+} // namespace
+
+void removeUnlockedLeftovers(const std::string& folder, std::string_view prefix,
+                             bool (*suffixMatches)(std::string_view),
+                             bool (*contentMatches)(int fd)) {
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) return;
-    const std::string prefix = name + std::string(kTempFileMarker);
     const int dirFd = ::dirfd(dir);
     while (const dirent* entry = ::readdir(dir)) {
         std::string_view entryName = entry->d_name;
-        if (!entryName.starts_with(prefix) || !isTempSuffix(entryName.substr(prefix.size())))
+        if (!entryName.starts_with(prefix) || !suffixMatches(entryName.substr(prefix.size())))
             continue;
         struct stat named {};
         if (::fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) != 0 ||
@@ -93,12 +92,15 @@ void removeStaleTemporaries(const std::string& folder, const std::string& name) 
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 &&
             opened.st_nlink > 0 &&
             ::fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-            named.st_ino == opened.st_ino && named.st_dev == opened.st_dev)
+            named.st_ino == opened.st_ino && named.st_dev == opened.st_dev &&
+            (contentMatches == nullptr || contentMatches(fd)))
             ::unlinkat(dirFd, entry->d_name, 0);
         ::close(fd);
     }
     ::closedir(dir);
 }
+
+namespace {
 
 // Creates and locks a temporary file for target. The lock marks it as live for the clean-up of
 // other writers; a file that such a clean-up unlinked before the lock was taken is replaced by a
@@ -199,7 +201,11 @@ bool replaceFile(const std::string& path, std::string_view content, const Replac
                          : slash == 0               ? "/"
                                                     : target.substr(0, slash);
     std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    removeStaleTemporaries(folder, name);
+    // Temporary files of earlier writes whose writer is gone: a live writer holds a lock on its
+    // temporary file until the rename, so one that nobody holds locked is a leftover. It is
+    // unlinked under this side's lock, so a writer that had created it but not yet locked it
+    // finds it unlinked once it gets the lock, and makes another.
+    removeUnlockedLeftovers(folder, name + std::string(kTempFileMarker), isTempSuffix);
 
     std::string temp;
     int fd = createLockedTemporary(target, temp);

@@ -47,6 +47,14 @@ struct ReplaceOptions {
 bool replaceFile(const std::string& path, std::string_view content,
                  const ReplaceOptions& options = {}, std::string* reason = nullptr);
 
+// Removes the files of folder named prefix + a suffix that suffixMatches accepts (and, when
+// contentMatches is given, whose open descriptor it accepts) that are regular files of the user
+// and that nobody holds locked. Each is unlinked while this side holds its lock and only when the
+// name still names the file that was locked. Never opens a device or another user's file.
+void removeUnlockedLeftovers(const std::string& folder, std::string_view prefix,
+                             bool (*suffixMatches)(std::string_view),
+                             bool (*contentMatches)(int fd) = nullptr);
+
 // The path that path names once symbolic links are followed (the last one may name a file that
 // does not exist yet). Nothing, with errno ELOOP, for a loop or a chain of over 40 links.
 std::optional<std::string> followLinks(const std::string& path);

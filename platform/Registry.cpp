@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -117,25 +116,7 @@ void removeLegacyTemporaries(const std::string& target) {
                          : slash == 0               ? "/"
                                                     : target.substr(0, slash);
     std::string prefix = (slash == std::string::npos ? target : target.substr(slash + 1)) + ".";
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr) return;
-    const int dirFd = ::dirfd(dir);
-    while (const dirent* entry = ::readdir(dir)) {
-        std::string_view name = entry->d_name;
-        if (!name.starts_with(prefix) || !isLegacyTempSuffix(name.substr(prefix.size()))) continue;
-        struct stat named {};
-        if (::fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) != 0 ||
-            !S_ISREG(named.st_mode) || named.st_uid != ::geteuid())
-            continue;
-        FileDescriptor fd(
-            ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-        struct stat opened {};
-        if (fd.get() >= 0 && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 &&
-            ::fstat(fd.get(), &opened) == 0 && opened.st_ino == named.st_ino &&
-            opened.st_dev == named.st_dev && startsLikeARegistry(fd.get()))
-            ::unlinkat(dirFd, entry->d_name, 0);
-    }
-    ::closedir(dir);
+    removeUnlockedLeftovers(folder, prefix, isLegacyTempSuffix, startsLikeARegistry);
 }
 
 } // namespace
