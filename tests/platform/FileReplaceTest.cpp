@@ -64,10 +64,6 @@ TEST(FileReplace, LinksAreFollowedAndALoopFails) {
     ASSERT_TRUE(replaceFile(dir.file("cv.ini"), "new"));
     EXPECT_EQ(readFile(dir.file("real/cv.ini")), "new");
 
-    fs::create_symlink("real/later.ini", dir.file("dangling"));
-    ASSERT_TRUE(replaceFile(dir.file("dangling"), "made"));
-    EXPECT_EQ(readFile(dir.file("real/later.ini")), "made");
-
     fs::create_symlink("loop", dir.file("loop"));
     EXPECT_FALSE(replaceFile(dir.file("loop"), "x"));
     EXPECT_EQ(errno, ELOOP);

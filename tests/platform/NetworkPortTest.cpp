@@ -55,7 +55,6 @@ TEST(NetworkUrl, HostPortAndKindOrRefused) {
     for (auto [url, kind, host, port] :
          {std::tuple{"tcp://gps.local:10110", Kind::Tcp, "gps.local", 10110},
           {"gpsd://[::1]:2948", Kind::Gpsd, "::1", 2948},
-          {"gpsd://localhost", Kind::Gpsd, "localhost", 2947},
           {"gpsd://[fe80::1%eth0]", Kind::Gpsd, "fe80::1%eth0", 2947}}) {
         auto got = platform::parseNetworkUrl(url);
         ASSERT_TRUE(got.has_value()) << url;
@@ -82,7 +81,6 @@ TEST(NetworkPort, RawTcpWakesWhenDisarmedPurgesAndPassesEveryByteUntilThePeerClo
     port->setEventMask(false);
     waiter.join();
     EXPECT_EQ(event, CommEvent::Woken);
-    EXPECT_EQ(port->waitEvent(), CommEvent::Woken);
     port->setEventMask(true);
     send(peer, "stale bytes");
     ASSERT_EQ(port->waitEvent(), CommEvent::Data);
