@@ -225,8 +225,8 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
         {"reg set --dword 'HKCU\\X' v 4294967296", "", "", 2},
         {"reg set --dword 'HKCU\\X' v -1", "", "", 2},
         // port: the port map in the registry file.
-        {"port", "", "...COM1: /dev/ttyS0 ...\nCOM2: /dev/null present\nCOM3: /dev/ttyUSB0 ...\nCOM6: "
-         "tcp://127.0.0.1:2947 network\n...COM9: /dev/ttyS2 ", 0, "", {},
+        {"port", "", "...COM1: /dev/ttyS0 ...\nCOM2: /dev/null present\nCOM3: /dev/ttyUSB0 "
+         "...\nCOM6: tcp://127.0.0.1:2947 network\n...COM9: /dev/ttyS2 ", 0, "", {},
          {"port com2 /dev/null", "port COM6: tcp://127.0.0.1:2947"}},
         {"reg get 'HKLM\\Hardware\\DeviceMap\\SerialComm' COM4:", "", "/dev/ttyX\n", 0, "", {},
          {"port COM4: /dev/ttyX"}},
