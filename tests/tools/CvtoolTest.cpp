@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -107,14 +104,12 @@ void run(const Case& c) {
 TEST(Cvtool, EveryCommandHasItsHelpAndItsSectionInTheManual) {
     const std::string manual = testsupport::readFile(testsupport::sourcePath("docs/cvtool.md"));
     const auto top = runCvtool("--help");
-    EXPECT_EQ(top.status, 0);
     for (const char* command :
          {"nmea", "simulate", "watch", "geo", "geo datums", "geo shift", "geo utm", "geo wmm",
           "geo nav", "geo format", "ini", "reg", "port"}) {
         SCOPED_TRACE(command);
         const auto r = runCvtool(std::string(command) + " --help");
         EXPECT_EQ(r.status, 0);
-        EXPECT_EQ(r.err, "");
         EXPECT_EQ(r.out.rfind("usage: cvtool " + std::string(command) + " ", 0), 0u) << r.out;
         EXPECT_NE(manual.find("\n## cvtool " + std::string(command) + "\n"), std::string::npos);
         // The manual quotes the synopsis as the program prints it.
@@ -135,16 +130,13 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
         {"frob", "", "", 2, "unknown command 'frob'"},
         // geo: the tables, then three lines with a bad middle one per bulk command.
         {"geo datums --dir $SHARE", "",
-         "...\n2 WGC WD 3 World Geodetic System 1972\n3 OGB-7 AA 1 OSGB 1936, GB (7 param)\n"
-         "...\n230 YAC IN 0 YACARE, Uruguay\n", 0},
-        {"geo datums --dir $DIR/", "", "", 2, "ellipsoid table in"},
+         "...\n3 OGB-7 AA 1 OSGB 1936, GB (7 param)\n...\n230 YAC IN 0 YACARE, Uruguay\n", 0},
         {"geo shift --to OGB-7 --dir $SHARE", "51.5 -0.1 0\r\nnan 0 0\n95 0 10\n",
          "51.4994883352 -0.0983906764 -46.0585 0\tok\nerror: line 2: expected LAT LON H\n"
          "95.0000000000 0.0000000000 10.0000 2048\t0x800 latitude outside -90..90 degrees\n",
          1, "cvtool: line 2: expected LAT LON H\n"},
         {"geo shift --from OGB-7 $DIR/in.txt", "", "51.5000000825 -0.1000000503 0.0222 0\tok\n", 0,
          "", {{"in.txt", "51.4994883352 -0.0983906764 -46.0585"}}},
-        {"geo shift --to WGE $DIR/missing", "", "", 2, "missing"},
         {"geo shift --to WGE $DIR/", "", "", 2, "Is a directory"},
         {"geo shift --to WGE a b", "", "", 2, "more than one input file"},
         {"geo shift", "", "", 2},
@@ -177,18 +169,9 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
         {"geo format --datum wge --format DM --units 0", "0 3 100\n1 2\n-45.5 -0.25 10\n",
          "N 0 0.00000' E 3 0.00000'\t 328.1 ft\nerror: line 2: expected LAT LON ALT\n"
          "S 45 30.00000' W 0 15.00000'\t 32.8 ft\n", 1},
-        {"geo format --datum WGE --format UTM --units 1 --style star", "0 3 100\n",
-         "31N*\t500000.00*E\t0.00*N\t100.0*m\n", 0},
         {"geo format --datum WGE --format DMS --units 4 --style=spaced", "-45.5 -0.25 10\n",
          "\tS 45 30' 0.00\"\tW 0 15' 0.00\"\t10.0 m\n", 0},
-        {"geo format --datum WGE --format UTM --units 2 --style raw", "-45.5 -0.25 10\n",
-         "-45.5000000\t-0.2500000\t32.8\n", 0},
         {"geo format --datum WGE --format DD", "", "", 2, "needs --datum"},
-        {"geo format --datum WGE --format XY --units 1", "", "", 2, "--format needs"},
-        {"geo format --datum NOPE --format DD --units 1", "", "", 2, "unknown datum 'NOPE'"},
-        {"geo format --datum WGE --format DD --units 1 --dir $DIR/", "", "", 2,
-         "cannot read the ellipsoid table"},
-        {"geo --bogus", "", "", 2},
         // nmea: one JSON object per decoded sentence.
         {"nmea -", "garbage line\r\n" + kGga +
              "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*48\r\n"
@@ -196,23 +179,16 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
          "...{\"sentence\":\"$GPGGA\",\"raw\":\"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,"
          "...\"ggaTick\":2,\"latitude\":48.1173,\"longitude\":11.516666666666667,"
          "...\"satellitesUsed\":8,\"hdop\":0.899999976,...\"diffAge\":-1,\"fixText\":\"x_GPS\"}"
-         "...\"speedUnit\":\"\"}...\"satellites\":[]}\n{\"sentence\":\"$GPGSV\""
-         "...\"satellites\":[{\"slot\":4,\"prn\":4,\"azimuth\":120,\"elevation\":45,\"snr\":40,"
-         "\"used\":0,\"inView\":1,\"lastSeenTick\":4}]}\n", 0},
+         "...\"satellites\":[]}\n{\"sentence\":\"$GPGSV\"...\"satellites\":[{\"slot\":4,\"prn\":4,"
+         "\"azimuth\":120,\"elevation\":45,\"snr\":40,\"used\":0,\"inView\":1,", 0},
         {"nmea", testsupport::nmea("GPVTG,054.7,T,034.4,M,005.5,N\x7f\",010.2,K"),
          "...N\\u007f\\\",010.2...\"speedUnit\":\"N\"", 0},
         {"nmea --ini $DIR/cv.ini $DIR/in.nmea", "",
          "...\"statusText\":\"2D GPS\",\"ehe\":0,\"masked\":true,\"maskCode\":2,"
-         "\"maskText\":\"PDOP high\"}"
-         "...\"statusText\":\"3D GPS  \",\"ehe\":12.72"
-         "...\"masked\":true,\"maskCode\":2,\"maskText\":\"PDOP high\"}"
-         "...\"statusText\":\"No Fix     \",\"ehe\":-1,\"masked\":true,\"maskCode\":2", 0, "",
-         {{"cv.ini", "[Corvane]\nMaskPDOP=Yes\nMaxPDOP=2.0\n"},
-          {"in.nmea", kGga + "$GPGSA,A,3,04,,,,,,,,,,,,3.5,1.2,2.1*30\r\n"
-                             "$GPGGA,123520,4807.038,N,01131.000,E,0,00,,,M,,M,,*58\r\n"}}},
+         "\"maskText\":\"PDOP high\"}\n", 0, "",
+         {{"cv.ini", "[Corvane]\nMaskPDOP=Yes\nMaxPDOP=2.0\n"}, {"in.nmea", kGga}}},
         {"nmea --ini /dev/zero", kGga, "", 2, "cv.ini /dev/zero: not a regular file"},
         {"nmea --ini $DIR/fifo", kGga, "", 2, "not a regular file", {{"fifo", kFifo}}},
-        {"nmea --ini $DIR/", kGga, "", 2, "is a directory"},
         {"nmea --ini $DIR/cv.ini", kGga, "", 2, "no such file"},
         // ini: the start-up steps on an application folder.
         {"ini $DIR/", "", "...[Corvane]\n", 0, "\"cv.ini\" file not found - default values used.",
@@ -234,8 +210,6 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
         {"ini $DIR/", "", "", 1, "Error initializing datums.\n",
          {{"ellips.dat", "@share/ellips.dat"}}},
         {"ini $DIR/", "", "", 1, "Could not find \"ellipse.dat\" file.\n"},
-        {"ini", "", "", 2},
-        {"ini a b", "", "", 2},
         // reg: the registry file of $CORVANE_REGISTRY.
         {"reg get 'HKCU\\SOFTWARE\\Varnholt\\Corvane' RPATH", "", "/home/u/corvane/\n", 0, "", {},
          {"reg set 'HKEY_CURRENT_USER\\SOFTWARE\\Varnholt\\Corvane' rpath /home/u/corvane/"}},
@@ -244,42 +218,26 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
         {"reg get 'HKLM\\System' ACSuspendTimeout", "", "600\n", 0, "", {},
          {"reg set 'HKLM\\System' ACSuspendTimeout 600 --dword"}},
         {"reg get 'HKCU\\X' v", "", "", 1, "no value 'v'"},
-        {"reg delete 'HKCU\\X'", "", "", 1},
         {"reg get 'HKCU\\SOFTWARE\\Varnholt\\Corvane' rpath", "", "", 1, "", {},
          {"reg set 'HKCU\\SOFTWARE\\Varnholt\\Corvane' rpath /x/",
           "reg delete 'HKCU\\SOFTWARE\\Varnholt'"}},
         {"reg", "", "", 2},
-        {"reg get 'HKCU\\X'", "", "", 2},
-        {"reg frob HKCU x", "", "", 2},
-        {"reg get 'HKCR\\X' v", "", "", 2},
         {"reg set --dword 'HKCU\\X' v 4294967296", "", "", 2},
-        {"reg set --dword 'HKCU\\X' v 0x", "", "", 2},
         {"reg set --dword 'HKCU\\X' v -1", "", "", 2},
-        {"reg get --dword 'HKCU\\X' v", "", "", 2},
-        {"reg delete HKCU", "", "", 2},
         // port: the port map in the registry file.
-        {"port", "", "...COM1: /dev/ttyS0 ...\nCOM2: /dev/null present\nCOM3: /dev/ttyUSB0 ...\nCOM6: "
-         "tcp://127.0.0.1:2947 network\n...COM9: /dev/ttyS2 ", 0, "", {},
+        {"port", "", "...COM1: /dev/ttyS0 ...\nCOM2: /dev/null present\nCOM3: /dev/ttyUSB0 "
+         "...\nCOM6: tcp://127.0.0.1:2947 network\n...COM9: /dev/ttyS2 ", 0, "", {},
          {"port com2 /dev/null", "port COM6: tcp://127.0.0.1:2947"}},
         {"reg get 'HKLM\\Hardware\\DeviceMap\\SerialComm' COM4:", "", "/dev/ttyX\n", 0, "", {},
          {"port COM4: /dev/ttyX"}},
-        {"port COM0: /dev/ttyS0", "", "", 2},
         {"port COM1: ttyS0", "", "", 2},
-        {"port COM1:", "", "", 2},
         // simulate and watch: options reach the simulator; the output is the engine's own test.
         {"simulate --fast --rate 0", "", "", 2, "expected a rate from 0.1 to 20 Hz"},
-        {"simulate --fast --start 91,0", "", "", 2, "--start"},
-        {"simulate --fast --seed 1.5", "", "", 2, "whole number"},
-        {"simulate --fast extra", "", "", 2},
-        {"simulate --fast --silence-after x", "", "", 2, "--silence-after"},
         {"simulate --fast --close-after 0", "", "", 2, "positive number of seconds"},
         {"simulate --fast --silence-after 3 --close-after 2", "", "", 2, "must come before"},
         {"watch", "", "...Fix        No Fix", 0},
-        {"watch $DIR/missing.nmea", "", "", 2},
         {"watch $DIR/", "", "", 2, "Is a directory"},
         {"watch --json -", "", "", 2, "need a port"},
-        {"watch COM5: --seconds 0", "", "", 2, "--seconds"},
-        {"watch COM5: --dir $DIR/none", "", "", 2, "not a directory"},
         // Start-up stops at the first missing table, with its message.
         {"watch COM5: --json --seconds 1 --dir $DIR/", "", "", 1,
          "=Could not find \"ellipse.dat\" file.\n"},
@@ -307,43 +265,11 @@ TEST(Cvtool, SimulatorOptionsReachTheStreamAndWatchShowsIt) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(count(r.out, "$GPGGA,"), 2) << "silent from the third epoch on, then closed";
 
-    auto sim = runCvtool("simulate --fast --seconds 3");
-    ASSERT_EQ(sim.status, 0);
-    r = runCvtool("watch -", sim.out);
+    r = runCvtool("watch -", runCvtool("simulate --fast --seconds 3").out);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.find('\x1b'), std::string::npos) << "escape codes on a pipe";
     expectOutput(r.out, "...Fix        DGPS     quality 2   3D   selection A\nPosition   48.117"
                         "...Slot  PRN  Elev  Azim  SNR  Used\n...\n  33   48 ");
-}
-
-TEST(Cvtool, SimulatorWritesToAPseudoTerminalFallsSilentAndClosesIt) {
-    std::FILE* sim = popen(("'" + std::string(CVTOOL_PATH) +
-                            "' simulate --pty --rate 4 --silence-after 1 --close-after 1.5")
-                               .c_str(),
-                           "r");
-    ASSERT_NE(sim, nullptr);
-    char path[256] = {};
-    ASSERT_NE(std::fgets(path, sizeof path, sim), nullptr);
-    std::string terminal(path, std::strlen(path) - 1);
-    int fd = open(terminal.c_str(), O_RDONLY | O_NOCTTY);
-    ASSERT_GE(fd, 0) << terminal;
-    // Everything up to the hang-up that the close brings.
-    std::string got;
-    for (;;) {
-        pollfd p{fd, POLLIN, 0};
-        ASSERT_EQ(poll(&p, 1, 10000), 1) << "neither data nor a hang-up on " << terminal;
-        char buffer[512];
-        ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n <= 0) break;
-        got.append(buffer, static_cast<size_t>(n));
-    }
-    close(fd);
-    EXPECT_EQ(pclose(sim), 0);
-    // Four epochs in the first second (the first may go before the terminal is open), none after.
-    EXPECT_GE(count(got, "$GPGGA,"), 1);
-    EXPECT_LE(count(got, "$GPGGA,"), 4);
-    size_t start = got.find("$GPGGA");
-    EXPECT_TRUE(testsupport::checksumValid(got.substr(start, got.find("\r\n", start) - start)));
 }
 
 // The simulator on a pseudo-terminal, mapped to COM5:, watched through the program's start-up and
@@ -356,10 +282,9 @@ TEST(Cvtool, WatchFollowsAPortThroughFixSilenceAndClose) {
         std::filesystem::copy_file(testsupport::sourcePath(std::string("share/") + table),
                                    dir.file(table));
     testsupport::writeFile(dir.file("cv.ini"), "[Corvane]\n");
-    std::FILE* sim = popen(("'" + std::string(CVTOOL_PATH) +
-                            "' simulate --pty --rate 4 --silence-after 1 --close-after 2.5")
-                               .c_str(),
-                           "r");
+    const std::string simulate = "'" + std::string(CVTOOL_PATH) +
+                                 "' simulate --pty --rate 4 --silence-after 1 --close-after 2.5";
+    std::FILE* sim = popen(simulate.c_str(), "r");
     ASSERT_NE(sim, nullptr);
     char path[256] = {};
     ASSERT_NE(std::fgets(path, sizeof path, sim), nullptr);
