@@ -109,18 +109,6 @@ TEST_F(DgpsDecode, GsaStopsAtAShortSentenceOrAnOverlongPrnField) {
     EXPECT_EQ(s.satellites[4].used + s.satellites[7].used, 0);
 }
 
-TEST_F(DgpsDecode, GsaMapsSbasPrnsToTheirSlots) {
-    send("GPGSV,1,1,03,04,45,120,40,122,20,250,33,134,21,251,34");
-    // An SBAS PRN not in view takes slot 33; 40 is no SBAS number.
-    send("GPGSA,A,3,04,48,40,,,,,,,,,,2.1,1.2,1.7");
-    EXPECT_EQ(text(refreshed().dop), "A3 v3 [4,33] 2.1 1.2 1.7");
-    // 48 takes the slot of the previous SBAS PRN.
-    send("GPGSA,A,3,134,48,,,,,,,,,,,2.1,1.2,1.7");
-    EXPECT_EQ(text(refreshed().dop), "A3 v3 [34,34] 2.1 1.2 1.7");
-    EXPECT_EQ(text(engine.state.satellites[33]) + " | " + text(engine.state.satellites[34]),
-              "33 250/20/33 u0 v1 | 34 251/21/34 u1 v1");
-}
-
 // Each cycle fills the SBAS slots from 33 again; a clean-up drops the PRNs no longer reported.
 TEST_F(DgpsDecode, SbasSlotsAcrossCycles) {
     auto sbas = [this] {

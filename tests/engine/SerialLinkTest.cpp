@@ -279,7 +279,6 @@ TEST(LinkSupervision, StackEventsAndResumeCloseAndReopenThePort) {
         {1, 1, 0, "D", {0, 1, 0, true, 0, 100}},
         {1, 1, 0, "DU", {1, 0, 1, false, 1, 5100}}, // up reopens 5000 ms later
         {0, 1, 0, "D", {1, 0, 1, false, 0, 0}},     // Bluetooth off
-        {1, 0, 0, "D", {1, 0, 1, false, 0, 0}},     // not a system stack port
         {0, 1, 1, "R", {0, 1, 1, true, 0, 100}},    // for the next stack-up
         // An external port is closed and reopened 5000 ms later, and its reopenings (all three
         // used) count from 0 again.
