@@ -27,16 +27,6 @@ TEST_F(DgpsDecode, GgaFieldsHemispheresAndQuality) {
     }
 }
 
-TEST_F(DgpsDecode, ChecksumRules) {
-    feed(nmea(kExampleGga, true)); // lower-case hexadecimal
-    EXPECT_EQ(refreshed().position.satellitesUsed, 8);
-    std::string bad = nmea("GPGGA,123519,4807.038,N,01131.000,E,1,09,0.9,545.4,M,46.9,M,,");
-    bad[bad.size() - 3] ^= 1;
-    feed(bad);
-    feed("$GPGGA,123519,4807.038,N,01131.000,E,1,09,0.9,545.4,M,46.9,M,,*G7\r\n");
-    EXPECT_EQ(refreshed().position.satellitesUsed, 8);
-}
-
 TEST_F(DgpsDecode, VtgDerivesVariationWithinHalfCircle) {
     const std::pair<const char*, const char*> cases[] = {
         // sentence, motion and variation

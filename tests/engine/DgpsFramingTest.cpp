@@ -72,13 +72,17 @@ TEST_F(DgpsFraming, MalformedBytesAreDropped) {
     withNul[10] = '\0';
     std::string withFf = nmea(kExampleGga);
     withFf[20] = '\xff';
-    feed(withNul + withFf);
+    std::string wrongSum = nmea(kExampleGga);
+    wrongSum[wrongSum.size() - 3] ^= 1;
+    feed(withNul + withFf + wrongSum);
     feed("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,\r\n");
+    feed("$GPGGA,123519,4807.038,N,01131.000,E,1,09,0.9,545.4,M,46.9,M,,*G7\r\n");
     feed("$GP*\r\n$*00\r\n$$$**\r\n");
     EXPECT_TRUE(decoded.empty());
     EXPECT_EQ(refreshed().position.ggaTick, 0u);
-    // A sentence without '*' is dropped at the next '$'; the next one is whole.
-    feed("$GPGGA,123519,4807.038,N" + nmea(kExampleGga));
+    // A sentence without '*' is dropped at the next '$'; the next one, with its checksum in
+    // lower-case hexadecimal, is whole.
+    feed("$GPGGA,123519,4807.038,N" + nmea(kExampleGga, true));
     EXPECT_EQ(decoded.size(), 1u);
 }
 

@@ -17,12 +17,10 @@ constexpr float kNan = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
 LinkFlags link(int portOpen = 1, int commOk = 1, int dataSeen = 1, int autoConnecting = 0) {
-    LinkFlags l;
-    l.portOpen = portOpen;
-    l.commOk = commOk;
-    l.dataSeen = dataSeen;
-    l.autoConnecting = autoConnecting;
-    return l;
+    return {.autoConnecting = autoConnecting,
+            .portOpen = portOpen,
+            .commOk = commOk,
+            .dataSeen = dataSeen};
 }
 
 GpsState fix(int quality, int fixMode, uint32_t ggaTick = kNow) {

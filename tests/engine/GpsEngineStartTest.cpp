@@ -32,7 +32,7 @@ struct FixedDirectory final : engine::StartupServices {
         calls += "settings;";
         yearSeenBySettings = e.decimalYear;
         std::memcpy(e.settings.GPSPort, port, sizeof e.settings.GPSPort);
-        e.settings.BTENBL = btenbl;
+        e.settings.BTENBL = 0;
         return true;
     }
     bool writeSettings(engine::GpsEngine& e) override {
@@ -42,7 +42,6 @@ struct FixedDirectory final : engine::StartupServices {
     std::string dir;
     bool found;
     const char16_t* port = u"COM5:";
-    int32_t btenbl = 0;
     std::string calls;
     float yearSeenBySettings = 0;
 };
@@ -149,22 +148,19 @@ TEST_F(EngineStart, ChecksTheBluetoothStackThenOpensAPlainPortAndCreatesTheNotif
     engine.registry = &registry;
     const struct {
         const char16_t* port;
-        int32_t btenbl;
         bool refuse;
         const char* expected;
     } rows[] = {
         // btPortInUse, externalPort, portOpen, port opens, BTENBL, time waited, start-up calls
-        {u"COM1:", 0, false, "0 0 1 opens1 BTENBL=0 waited0 dir;settings;"},
+        {u"COM1:", false, "0 0 1 opens1 BTENBL=0 waited0 dir;settings;"},
         // An external receiver gets 15 attempts one second apart and one message; not fatal.
-        {u"COM5:", 0, true, "0 1 0 opens15 BTENBL=0 waited14000 dir;settings; messages1"},
+        {u"COM5:", true, "0 1 0 opens15 BTENBL=0 waited14000 dir;settings; messages1"},
         // Bluetooth ports wait for "GPS Connect"; Bluetooth is switched on and written down.
-        {u"COM7:", 0, false, "1 0 0 opens0 BTENBL=1 waited0 dir;settings;write BTENBL=1;"},
-        {u"COM6:", 0, false, "1 0 0 opens0 BTENBL=1 waited0 dir;settings;write BTENBL=1;"},
+        {u"COM7:", false, "1 0 0 opens0 BTENBL=1 waited0 dir;settings;write BTENBL=1;"},
     };
     for (const auto& row : rows) {
         FixedDirectory services(dir.path(), true);
         services.port = row.port;
-        services.btenbl = row.btenbl;
         engine.setStartupServices(&services);
         fakelink::opens = 0;
         fakelink::refuse = row.refuse;

@@ -8,10 +8,10 @@
 #include <pty.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "engine/GpsEngine.h"
 #include "engine/LinkThreads.h"
@@ -43,13 +43,11 @@ std::jthread feed(int fd, std::string before = "") {
 
 class LinkEndToEnd : public ::testing::TestWithParam<const char*> {
 protected:
-    std::string timeouts() {
-        std::string text;
-        for (const char* value : {"BattSuspendTimeout", "ACSuspendTimeout"})
-            text +=
-                std::to_string(*registry.queryDword(RegistryRoot::LocalMachine, kTimeouts, value)) +
-                " ";
-        return text;
+    std::pair<uint32_t, uint32_t> timeouts() {
+        auto get = [&](const char* name) {
+            return registry.queryDword(RegistryRoot::LocalMachine, kTimeouts, name).value_or(0);
+        };
+        return {get("BattSuspendTimeout"), get("ACSuspendTimeout")};
     }
     testsupport::TempDir dir;
     platform::Registry registry{dir.file("registry.reg")};
@@ -86,7 +84,7 @@ TEST_P(LinkEndToEnd, SourceReachesTheStateUntilTheStopClosesItAndRestoresTheTime
     engine.link.portOpen = 1;
     engine::LinkThreads threads(engine);
     threads.start();
-    EXPECT_EQ(timeouts(), "0 0 ");
+    EXPECT_EQ(timeouts(), std::pair(0u, 0u));
     if (kind != "pty") {
         int peer = ::accept4(server, nullptr, nullptr, SOCK_CLOEXEC);
         char request[64] = {};
@@ -109,7 +107,7 @@ TEST_P(LinkEndToEnd, SourceReachesTheStateUntilTheStopClosesItAndRestoresTheTime
     EXPECT_EQ(engine::runFlag().load() + engine.link.portOpen + engine.link.dataSeen, 0);
     EXPECT_EQ(engine.port, nullptr);
     EXPECT_EQ(engine.state.position.quality, 0) << "the close reset the state";
-    EXPECT_EQ(timeouts(), "60 120 ");
+    EXPECT_EQ(timeouts(), std::pair(60u, 120u));
     EXPECT_TRUE(prompter.entries().empty());
     ::close(server);
 }
