@@ -27,16 +27,6 @@ TEST_F(DgpsDecode, GgaFieldsHemispheresAndQuality) {
     }
 }
 
-TEST_F(DgpsDecode, ChecksumRules) {
-    feed(nmea(kExampleGga, true)); // lower-case hexadecimal
-    EXPECT_EQ(refreshed().position.satellitesUsed, 8);
-    std::string bad = nmea("GPGGA,123519,4807.038,N,01131.000,E,1,09,0.9,545.4,M,46.9,M,,");
-    bad[bad.size() - 3] ^= 1;
-    feed(bad);
-    feed("$GPGGA,123519,4807.038,N,01131.000,E,1,09,0.9,545.4,M,46.9,M,,*G7\r\n");
-    EXPECT_EQ(refreshed().position.satellitesUsed, 8);
-}
-
 TEST_F(DgpsDecode, VtgDerivesVariationWithinHalfCircle) {
     const std::pair<const char*, const char*> cases[] = {
         // sentence, motion and variation
@@ -107,18 +97,6 @@ TEST_F(DgpsDecode, GsaStopsAtAShortSentenceOrAnOverlongPrnField) {
     const auto& s = refreshed();
     EXPECT_EQ(text(s.dop), "A3 v3 [9] 9.9 9.9 9.9");
     EXPECT_EQ(s.satellites[4].used + s.satellites[7].used, 0);
-}
-
-TEST_F(DgpsDecode, GsaMapsSbasPrnsToTheirSlots) {
-    send("GPGSV,1,1,03,04,45,120,40,122,20,250,33,134,21,251,34");
-    // An SBAS PRN not in view takes slot 33; 40 is no SBAS number.
-    send("GPGSA,A,3,04,48,40,,,,,,,,,,2.1,1.2,1.7");
-    EXPECT_EQ(text(refreshed().dop), "A3 v3 [4,33] 2.1 1.2 1.7");
-    // 48 takes the slot of the previous SBAS PRN.
-    send("GPGSA,A,3,134,48,,,,,,,,,,,2.1,1.2,1.7");
-    EXPECT_EQ(text(refreshed().dop), "A3 v3 [34,34] 2.1 1.2 1.7");
-    EXPECT_EQ(text(engine.state.satellites[33]) + " | " + text(engine.state.satellites[34]),
-              "33 250/20/33 u0 v1 | 34 251/21/34 u1 v1");
 }
 
 // Each cycle fills the SBAS slots from 33 again; a clean-up drops the PRNs no longer reported.

@@ -1,6 +1,6 @@
-// Framing of the byte stream: the ring, reads split anywhere, and malformed input.
+// Framing of the byte stream: reads split anywhere, sentence and field limits, malformed input
+// and the reset.
 
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -23,17 +23,6 @@ protected:
 
     std::vector<std::string> decoded;
 };
-
-TEST_F(DgpsFraming, BurstLongerThanTheRingLosesNothing) {
-    std::string burst;
-    for (int i = 0; i < 40; ++i)
-        burst += nmea("GPGGA,1200" + std::to_string(10 + i) +
-                      ",4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,");
-    ASSERT_GT(burst.size(), 2 * 999u);
-    feed(burst);
-    ASSERT_EQ(decoded.size(), 40u);
-    EXPECT_EQ(refreshed().position.utcSecond, 49);
-}
 
 TEST_F(DgpsFraming, SentenceSplitAcrossReadsAtEveryPosition) {
     const std::string text = "noise" + nmea(kExampleGga);
@@ -83,28 +72,18 @@ TEST_F(DgpsFraming, MalformedBytesAreDropped) {
     withNul[10] = '\0';
     std::string withFf = nmea(kExampleGga);
     withFf[20] = '\xff';
-    feed(withNul + withFf);
+    std::string wrongSum = nmea(kExampleGga);
+    wrongSum[wrongSum.size() - 3] ^= 1;
+    feed(withNul + withFf + wrongSum);
     feed("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,\r\n");
+    feed("$GPGGA,123519,4807.038,N,01131.000,E,1,09,0.9,545.4,M,46.9,M,,*G7\r\n");
     feed("$GP*\r\n$*00\r\n$$$**\r\n");
     EXPECT_TRUE(decoded.empty());
     EXPECT_EQ(refreshed().position.ggaTick, 0u);
-    // A sentence without '*' is dropped at the next '$'; the next one is whole.
-    feed("$GPGGA,123519,4807.038,N" + nmea(kExampleGga));
+    // A sentence without '*' is dropped at the next '$'; the next one, with its checksum in
+    // lower-case hexadecimal, is whole.
+    feed("$GPGGA,123519,4807.038,N" + nmea(kExampleGga, true));
     EXPECT_EQ(decoded.size(), 1u);
-}
-
-TEST_F(DgpsFraming, RawLogKeepsTheNewestBytesAndTheRingStopsWhenFull) {
-    feed("abc");
-    EXPECT_EQ(dgps::rawLog().index, 3);
-    EXPECT_EQ(dgps::rawLog().bytes[3], 'c');
-    feed(std::string(dgps::kRawLogSize - 3, 'x') + "yz");
-    EXPECT_EQ(dgps::rawLog().index, 2);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(dgps::rawLog().bytes), 3), "xyz");
-    dgps::resetParser();
-    std::vector<uint8_t> bytes(999, 'x');
-    EXPECT_EQ(dgps::putBytes(bytes.data(), 999), dgps::kPutAllStored);
-    EXPECT_EQ(dgps::putBytes(bytes.data(), 1), dgps::kPutRingFull);
-    EXPECT_EQ(dgps::rawLog().index, 999) << "the byte that did not fit is not logged";
 }
 
 TEST_F(DgpsFraming, ResetParserDropsWhatTheLinkBrought) {
@@ -122,9 +101,6 @@ TEST_F(DgpsFraming, ResetParserDropsWhatTheLinkBrought) {
                   text(s.magVar),
               "0 0 0- q0 n0 h-1 g0- d-1 No Fix 000000 | -1 v0 [] 0 0 0 | 0 0/0/0 u0 v0 | 0-");
     EXPECT_EQ(s.position.ggaTick + s.motion.motionTick + dgps::sbasPrn(33), 0u);
-    const auto log = dgps::rawLog();
-    EXPECT_EQ(log.index, 0);
-    EXPECT_EQ(std::count(log.bytes, log.bytes + dgps::kRawLogSize, 0), dgps::kRawLogSize);
     decoded.clear();
     EXPECT_EQ(dgps::runFramer(), 0) << "the unread bytes are gone";
     feed(cut.substr(30)); // the rest of the sentence cut by the reset

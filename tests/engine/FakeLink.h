@@ -20,7 +20,6 @@ using platform::CommEvent;
 inline int opens = 0;
 inline int refuse = 0; // errno of a refused open; 0 opens
 inline bool refuseSettings = false;
-inline std::string device; // the last one asked for
 
 class Port final : public platform::CommPort {
 public:
@@ -77,9 +76,8 @@ private:
     platform::LineErrorCounts errors;
 };
 
-inline std::unique_ptr<platform::CommPort> open(const std::string& path) {
+inline std::unique_ptr<platform::CommPort> open(const std::string&) {
     ++opens;
-    device = path;
     errno = refuse;
     return refuse != 0 ? nullptr : std::make_unique<Port>();
 }

@@ -8,9 +8,10 @@
 #include <pty.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
+#include <string>
 #include <thread>
+#include <utility>
 
 #include "engine/GpsEngine.h"
 #include "engine/LinkThreads.h"
@@ -24,42 +25,29 @@ namespace {
 using platform::RegistryRoot;
 constexpr const char* kTimeouts = "System\\CurrentControlSet\\Power\\Timeouts";
 
-// Writes simulator epochs at -33.9, -70.6 every 20 ms to fd (each after `before`) until destroyed.
-class Feeder {
-public:
-    Feeder(int fd, std::string before = "") : fd_(fd) {
-        thread_ = std::thread([this, before] {
-            engine::NmeaSimulator simulator({-33.9, -70.6, 0.0});
-            char epoch[engine::kMaxEpochBytes];
-            for (uint64_t i = 0; !stop_; ++i) {
-                std::string text = before;
-                text.append(epoch, simulator.writeEpoch(i, epoch, sizeof epoch));
-                if (::write(fd_, text.data(), text.size()) < 0) break;
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            }
-        });
-    }
-    ~Feeder() {
-        stop_ = true;
-        thread_.join();
-        ::close(fd_);
-    }
-
-private:
-    int fd_;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
+// Writes simulator epochs at -33.9, -70.6 every 20 ms to fd (each after `before`) until stopped,
+// then closes fd.
+std::jthread feed(int fd, std::string before = "") {
+    return std::jthread([fd, before](std::stop_token stop) {
+        engine::NmeaSimulator simulator({-33.9, -70.6, 0.0});
+        char epoch[engine::kMaxEpochBytes];
+        for (uint64_t i = 0; !stop.stop_requested(); ++i) {
+            std::string text =
+                before + std::string(epoch, simulator.writeEpoch(i, epoch, sizeof epoch));
+            if (::write(fd, text.data(), text.size()) < 0) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        ::close(fd);
+    });
+}
 
 class LinkEndToEnd : public ::testing::TestWithParam<const char*> {
 protected:
-    std::string timeouts() {
-        std::string text;
-        for (const char* value : {"BattSuspendTimeout", "ACSuspendTimeout"})
-            text +=
-                std::to_string(*registry.queryDword(RegistryRoot::LocalMachine, kTimeouts, value)) +
-                " ";
-        return text;
+    std::pair<uint32_t, uint32_t> timeouts() {
+        auto get = [&](const char* name) {
+            return registry.queryDword(RegistryRoot::LocalMachine, kTimeouts, name).value_or(0);
+        };
+        return {get("BattSuspendTimeout"), get("ACSuspendTimeout")};
     }
     testsupport::TempDir dir;
     platform::Registry registry{dir.file("registry.reg")};
@@ -75,7 +63,7 @@ TEST_P(LinkEndToEnd, SourceReachesTheStateUntilTheStopClosesItAndRestoresTheTime
     registry.setDword(RegistryRoot::LocalMachine, kTimeouts, "ACSuspendTimeout", 120);
     engine.registry = &registry;
     std::copy_n(u"COM5:", 6, engine.portName);
-    std::unique_ptr<Feeder> feeder;
+    std::jthread feeder;
     int server = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
     socklen_t length = sizeof address;
@@ -88,7 +76,7 @@ TEST_P(LinkEndToEnd, SourceReachesTheStateUntilTheStopClosesItAndRestoresTheTime
         char name[256];
         ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
         ::close(slave);
-        feeder = std::make_unique<Feeder>(master);
+        feeder = feed(master);
         source = name;
     }
     ASSERT_TRUE(platform::PortMap(registry).setPath("COM5:", source));
@@ -96,7 +84,7 @@ TEST_P(LinkEndToEnd, SourceReachesTheStateUntilTheStopClosesItAndRestoresTheTime
     engine.link.portOpen = 1;
     engine::LinkThreads threads(engine);
     threads.start();
-    EXPECT_EQ(timeouts(), "0 0 ");
+    EXPECT_EQ(timeouts(), std::pair(0u, 0u));
     if (kind != "pty") {
         int peer = ::accept4(server, nullptr, nullptr, SOCK_CLOEXEC);
         char request[64] = {};
@@ -104,7 +92,7 @@ TEST_P(LinkEndToEnd, SourceReachesTheStateUntilTheStopClosesItAndRestoresTheTime
             EXPECT_GT(::read(peer, request, sizeof request - 1), 0);
         }
         EXPECT_STREQ(request, kind == "gpsd" ? "?WATCH={\"enable\":true,\"nmea\":true}\n" : "");
-        feeder = std::make_unique<Feeder>(peer, kind == "gpsd" ? "{\"class\":\"TPV\"}\r\n" : "");
+        feeder = feed(peer, kind == "gpsd" ? "{\"class\":\"TPV\"}\r\n" : "");
     }
     // Refreshed as the 200 ms timer does, until a fix shows (at most 10 s).
     for (int i = 0; i < 500 && engine.state.position.quality == 0; ++i) {
@@ -119,7 +107,7 @@ TEST_P(LinkEndToEnd, SourceReachesTheStateUntilTheStopClosesItAndRestoresTheTime
     EXPECT_EQ(engine::runFlag().load() + engine.link.portOpen + engine.link.dataSeen, 0);
     EXPECT_EQ(engine.port, nullptr);
     EXPECT_EQ(engine.state.position.quality, 0) << "the close reset the state";
-    EXPECT_EQ(timeouts(), "60 120 ");
+    EXPECT_EQ(timeouts(), std::pair(60u, 120u));
     EXPECT_TRUE(prompter.entries().empty());
     ::close(server);
 }

@@ -1,6 +1,7 @@
 // The data path (reader feed, framing, decoding, refresh) never allocates. Global operator new is
-// replaced with a counting version for the whole test program; it counts only while a test
-// watches, so the other tests linked into this program are unaffected.
+// replaced with a counting version for the whole test program (the library's operator new[]
+// allocates through it); it counts only while a test watches, so the other tests linked into this
+// program are unaffected.
 
 #include <atomic>
 #include <cstdlib>
@@ -22,19 +23,10 @@ void* countedAllocation(std::size_t size) {
 void* operator new(std::size_t size) {
     return countedAllocation(size);
 }
-void* operator new[](std::size_t size) {
-    return countedAllocation(size);
-}
 void operator delete(void* p) noexcept {
     std::free(p);
 }
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
 void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
     std::free(p);
 }
 
