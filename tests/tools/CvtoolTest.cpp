@@ -231,7 +231,7 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
         {"reg get 'HKLM\\Hardware\\DeviceMap\\SerialComm' COM4:", "", "/dev/ttyX\n", 0, "", {},
          {"port COM4: /dev/ttyX"}},
         {"port COM1: ttyS0", "", "", 2},
-        // simulate and watch: options reach the simulator; the output is the engine's own test.
+        // simulate and watch: options reach the simulator (its stream is checked end to end).
         {"simulate --fast --rate 0", "", "", 2, "expected a rate from 0.1 to 20 Hz"},
         {"simulate --fast --close-after 0", "", "", 2, "positive number of seconds"},
         {"simulate --fast --silence-after 3 --close-after 2", "", "", 2, "must come before"},
