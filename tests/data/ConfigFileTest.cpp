@@ -64,8 +64,6 @@ TEST_F(ConfigTest, EachKeyReadsItsValueAndFallsBackWhenItCannot) {
         {"GPSPort=com2:\n", "GPSPort=COM1:"},
         {"GPSBaud=4800 \nGPSParity=MARK\nGPSDatabits=7\nGPSStopBits=1.5\nGPSDTR=no\nGPSRTS=YES\n",
          "GPSBaud=9600\nGPSParity=mark\nGPSDatabits=7\nGPSStopBits=1.5\nGPSDTR=No\nGPSRTS=Yes"},
-        {"GPSBaud=115200\nGPSDatabits=9\nGPSStopBits=1,5\n",
-         "GPSBaud=115200\nGPSDatabits=8\nGPSStopBits=1"},
         // Any key with the first letter F or U sets Format or Units.
         {"Format=dms\nUnit=feet\n", "Format=DMS\nUnits=Feet"},
         {"Fmt=UTM\nUnits=Furlongs\n", "Format=UTM\nUnits=Statute"},
@@ -95,12 +93,12 @@ TEST_F(ConfigTest, EachKeyReadsItsValueAndFallsBackWhenItCannot) {
         // Device paths are translated; relative and over-long ones are not taken.
         {"WaypointPath=\\My Documents\\Wpt\\a.txt\nDataExchangePath=\\C_Drive\\exchange\\\n",
          "WaypointPath=" + kHome + "Documents/Wpt/\nDataExchangePath=" + kHome + "exchange/"},
+        {"DataExchangePath=\\\n", "DataExchangePath=" + kHome},
         {"DataExchangePath=exchange\n", "DataExchangePath=" + kHome + "Documents/"},
         {"DataExchangePath=" + noRoomForSlash + "\nWaypointPath=" + tooLong +
              ".txt\nWaypointFilename=" + tooLong + "\n",
          "DataExchangePath=" + kHome + "Documents/\nWaypointPath=" + kHome + "\nWaypointFilename="},
         // A hot-key clash moves the wedge key.
-        {"MarkKey=195\nKWDGKey=195\n", "KWDGKey=193"},
         {"MarkKey=193\nKWDGKey=193\n", "KWDGKey=194"},
     };
     for (const Case& c : cases) {
@@ -129,9 +127,6 @@ TEST_F(ConfigTest, WithTheKeyLibraryAHotKeyClashMovesBothWedgeKeys) {
     s.MarkKey = s.KWDGKey = 193;
     data::resolveHotKeyClash(s, true);
     EXPECT_EQ(std::pair(s.KWDGKey, s.KWDGKeyF), std::pair(194, 234));
-    s.MarkKey = s.KWDGKey = 196;
-    data::resolveHotKeyClash(s, true);
-    EXPECT_EQ(std::pair(s.KWDGKey, s.KWDGKeyF), std::pair(193, 233));
 }
 
 TEST_F(ConfigTest, MalformedLinesNeverStopTheReader) {

@@ -28,18 +28,6 @@ const char* kSeven = "OGB-7 \"OSGB 1936\" AA 446.448 -125.157 542.060 -0.1502 -0
                      "-0.0000204894\n";
 const char* kThree = "ADI-M \"ADINDAN, Mean\" CD -166 0 -15 0 204 0 -90 90 -180 180\n";
 
-// WE, WD and then count - 2 test ellipsoids.
-std::string ellipsoidLines(int count) {
-    std::string s = std::string(kWe) + kWd;
-    for (int i = 2; i < count; ++i) {
-        char line[100];
-        std::snprintf(line, sizeof line, "Test %-25d%c%c 6378000.000 6356000.0000 298.000000000 \n",
-                      i, 'A' + i / 26, 'A' + i % 26);
-        s += line;
-    }
-    return s;
-}
-
 // A directory with the three files; loads both tables and returns the datum status.
 struct Tables {
     TempDir dir;
@@ -138,8 +126,8 @@ TEST(DatumLoading, RecordLimits) {
                  {ellips, repeat(kSeven, 26), "", DatumStatus::SevenParamOverflow, "0/3"},
                  {ellips, "", repeat(kThree, 250), 0, "252/3"},
                  {ellips, "", repeat(kThree, 251), DatumStatus::ThreeParamOverflow, "0/3"},
-                 {ellipsoidLines(32), "", "", 0, "2/32"},
-                 {ellipsoidLines(33), "", "", EllipsoidStatus::TooManyLines << 16, "0/0"}};
+                 {ellips + repeat(kCd, 29), "", "", 0, "2/32"},
+                 {ellips + repeat(kCd, 30), "", "", EllipsoidStatus::TooManyLines << 16, "0/0"}};
     for (const auto& c : cases) {
         Tables t;
         EXPECT_EQ(t.load(c.ellips, c.seven, c.three), c.status) << c.counts;

@@ -104,22 +104,17 @@ TEST(MagneticModelValidity, FiveYearsFromTheEpochByTheClockMonthOnEveryCall) {
     }
 }
 
-TEST(MagneticModelFile, MissingFileOverwritesTheDirectoryBuffer) {
-    testsupport::TempDir dir;
-    MagneticModel model;
-    char buffer[512];
-    EXPECT_FALSE(load(model, dir.path(), buffer));
-    EXPECT_STREQ(buffer, "File Open Error");
-    MagneticField f;
-    EXPECT_FALSE(model.computeMagneticField(0, 0, 0, 2026.0f, f));
-    char small[5] = "/x/"; // gets as much of the text as fits
-    EXPECT_FALSE(model.loadMagneticModel(small, sizeof small, 12));
-    EXPECT_STREQ(small, "File");
-}
-
 TEST(MagneticModelFile, MalformedFilesAreReadSafely) {
     testsupport::TempDir dir;
     MagneticModel model;
+    char buffer[512];
+    EXPECT_FALSE(load(model, dir.path(), buffer)); // a missing file overwrites the buffer
+    EXPECT_STREQ(buffer, "File Open Error");
+    char small[5] = "/x/"; // gets as much of the text as fits
+    EXPECT_FALSE(model.loadMagneticModel(small, sizeof small, 12));
+    EXPECT_STREQ(small, "File");
+    MagneticField f;
+    EXPECT_FALSE(model.computeMagneticField(0, 0, 0, 2026.0f, f));
     testsupport::writeFile(dir.file("WMM.COF"), "");
     EXPECT_FALSE(load(model, dir.path())); // no epoch line: no model
     static constexpr char kBinary[] = "\x01\xff\x00\x80 1 0\n";
@@ -133,7 +128,6 @@ TEST(MagneticModelFile, MalformedFilesAreReadSafely) {
     testsupport::writeFile(dir.file("WMM.COF"), bad);
     ASSERT_TRUE(load(model, dir.path()));
     EXPECT_EQ(std::strlen(model.modelName()), 19u);
-    MagneticField f;
     ASSERT_TRUE(model.computeMagneticField(0, 45, 10, 2025.5f, f));
     // Only the axial dipole term was taken: the field points to true north.
     EXPECT_NEAR(f.declination, 0.0f, 1e-4f);

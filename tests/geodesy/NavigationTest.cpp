@@ -29,8 +29,6 @@ TEST(InitialBearing, CardinalDirectionsNorthIs360AndFixedFromAPole) {
                                {-89.9999, 0, 10, 50, 0}};
     for (const auto& c : cases)
         EXPECT_NEAR(initialBearing(c[0], c[1], c[2], c[3]), c[4], 1e-6) << c[0] << " " << c[1];
-    // Just outside the pole's 1e-5 cosine the ordinary formula applies.
-    EXPECT_NE(initialBearing(89.99, 0, 10, 50), 180.0);
 }
 
 TEST(CrossTrackError, SignTellsTheSideOfTheCourse) {

@@ -124,13 +124,7 @@ TEST_F(InstallerTest, ARefusedReinstallKeepsTheEarlierInstallation) {
     EXPECT_FALSE(fs::exists(app)) << "the manifest still listed every earlier file";
 }
 
-TEST_F(InstallerTest, RefusesBadRequestsAndManifestsNamingFilesElsewhere) {
-    EXPECT_EQ(cvinstall("install '" + app + "' --from '" + work.file("ellips.dat") + "'"), 1)
-        << "no hook in the payload";
-    EXPECT_FALSE(fs::exists(app));
-    EXPECT_EQ(cvinstall("remove '" + app + "'"), 2);
-    EXPECT_FALSE(fs::exists(registryPath));
-
+TEST_F(InstallerTest, AManifestNamingFilesElsewhereIsRefused) {
     ASSERT_EQ(install(app), 0);
     writeFile(app + "/cvinstall.manifest", "file ../../registry.reg\n");
     EXPECT_EQ(uninstall(app), 1);
