@@ -140,7 +140,6 @@ TEST(HeadingCorrection, EachHeadingReference) {
     const std::tuple<HeadingInputs, double, bool> cases[] = {
         {{'A', 0, 0, 80, 0, 1e5, 3.5f, 'E'}, -3.5, false},
         {{'M', 12.3f, 0, 80, 0, 1e5, 0, 0}, -12.3, false},
-        {{'T', 12.3f, 0, 80, 0, 1e5, 3.5f, 'E'}, 0.0, false},
         {{'W', 0, 2025.0f, 80, 0, 1e5, 0, 0}, -0.85, false},
         {{'W', 0, 2024.9f, 80, 0, 1e5, 0, 0}, 0.0, true}};
     for (const auto& [in, degrees, refused] : cases) {
