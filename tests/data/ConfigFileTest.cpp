@@ -65,12 +65,11 @@ TEST_F(ConfigTest, EachKeyReadsItsValueAndFallsBackWhenItCannot) {
         {"GPSBaud=4800 \nGPSParity=MARK\nGPSDatabits=7\nGPSStopBits=1.5\nGPSDTR=no\nGPSRTS=YES\n",
          "GPSBaud=9600\nGPSParity=mark\nGPSDatabits=7\nGPSStopBits=1.5\nGPSDTR=No\nGPSRTS=Yes"},
         // Any key with the first letter F or U sets Format or Units.
-        {"Format=dms\nUnit=feet\n", "Format=DMS\nUnits=Feet"},
+        {"Format=dms\nUnit=feet\nDatum=NAS-C\n", "Format=DMS\nUnits=Feet\nDatum=NAS-C"},
         {"Fmt=UTM\nUnits=Furlongs\n", "Format=UTM\nUnits=Statute"},
         // Yes/No rules differ per key; K_RAW wins over K_INTERNAL wherever it stands.
         {"InsertEnabled=yes\nEXPTWPT=YES\nMaskEHE=yes\nDataExchange=Yup\nAudibleFixes=Yes \n",
          "InsertEnabled=No\nEXPTWPT=No\nMaskEHE=Yes\nDataExchange=Yes\nAudibleFixes=No"},
-        {"K_INTERNAL=Yes\n", "K_INTERNAL=Yes"},
         {"K_RAW=Yes\nK_INTERNAL=Yes\n", "K_INTERNAL=No"},
         {"K_INTERNAL=Yes\nK_RAW=Yes\n", "K_INTERNAL=No"},
         // Numbers are leading values, written with their precision.
@@ -78,7 +77,8 @@ TEST_F(ConfigTest, EachKeyReadsItsValueAndFallsBackWhenItCannot) {
          "MinElev=nan\nPointsAveraged= 25x\nMarkKey=99999999999\nK_INTKEY=300\n",
          "HeadingUserDecl=12.3\nMaxEHE=2.500\nMinSNR=0.0\nMaxPDOP=0.000\nMinElev=0.0\n"
          "PointsAveraged=25\nMarkKey=0\nK_INTKEY=44"},
-        {"Heading=True\nHeadingUserDecl=12.34\n", "HeadingUserDecl="},
+        {"Heading=True\nHeadingUserDecl=12.34\nK_INTERNAL=Yes\n",
+         "HeadingUserDecl=\nK_INTERNAL=Yes"},
         // A wedge list without a data item is dropped; the count never exceeds the items held.
         {"KEYWEDGE=1, 253 \nKEYWEDGE=2, 44 13 \n", "KEYWEDGE=0, "},
         {"KEYWEDGE=5, 249 44\n", "KEYWEDGE=2, 249 44 "},
@@ -99,6 +99,7 @@ TEST_F(ConfigTest, EachKeyReadsItsValueAndFallsBackWhenItCannot) {
              ".txt\nWaypointFilename=" + tooLong + "\n",
          "DataExchangePath=" + kHome + "Documents/\nWaypointPath=" + kHome + "\nWaypointFilename="},
         // A hot-key clash moves the wedge key.
+        {"MarkKey=195\nKWDGKey=195\n", "KWDGKey=193"},
         {"MarkKey=193\nKWDGKey=193\n", "KWDGKey=194"},
     };
     for (const Case& c : cases) {

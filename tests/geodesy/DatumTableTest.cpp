@@ -11,7 +11,6 @@
 #include "support/TestSupport.h"
 
 using namespace geodesy;
-using namespace std::string_literals;
 using testsupport::TempDir;
 using testsupport::writeFile;
 
