@@ -8,11 +8,9 @@
 #include <string>
 
 #include "geodesy/DatumTable.h"
-#include "geodesy/GeocentricConverter.h"
 #include "support/TestSupport.h"
 
 using namespace geodesy;
-using namespace std::string_literals;
 using testsupport::TempDir;
 using testsupport::writeFile;
 
@@ -28,18 +26,6 @@ const char* kCd = "Clarke 1880                    CD 6378249.145 6356514.8695 29
 const char* kSeven = "OGB-7 \"OSGB 1936\" AA 446.448 -125.157 542.060 -0.1502 -0.2470 -0.8421 "
                      "-0.0000204894\n";
 const char* kThree = "ADI-M \"ADINDAN, Mean\" CD -166 0 -15 0 204 0 -90 90 -180 180\n";
-
-// WE, WD and then count - 2 test ellipsoids.
-std::string ellipsoidLines(int count) {
-    std::string s = std::string(kWe) + kWd;
-    for (int i = 2; i < count; ++i) {
-        char line[100];
-        std::snprintf(line, sizeof line, "Test %-25d%c%c 6378000.000 6356000.0000 298.000000000 \n",
-                      i, 'A' + i / 26, 'A' + i % 26);
-        s += line;
-    }
-    return s;
-}
 
 // A directory with the three files; loads both tables and returns the datum status.
 struct Tables {
@@ -60,16 +46,12 @@ std::string repeat(const std::string& line, int n) {
 
 class ShippedTables : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_EQ(table.loadEllipsoids(kShare.c_str()), 0u);
-        ASSERT_EQ(table.loadDatums(kShare.c_str()), 0u);
-    }
     int index(const char* code) {
         int i = 0;
         EXPECT_EQ(table.findDatum(code, i), 0u) << code;
         return i;
     }
-    DatumTable table;
+    const DatumTable& table = testsupport::shippedTables();
 };
 
 } // namespace
@@ -95,13 +77,11 @@ TEST(EllipsoidLoading, ReadsFixedColumnsAndUserDefinedMarker) {
 TEST(EllipsoidLoading, MalformedLinesAreRejectedWhole) {
     const std::string good = std::string(kWe) + kWd;
     const std::string bad[] = {
-        "Short line\n",
         "Too wide code                  WEX 6378137.000 6356752.3142 298.257223563\n",
         "Missing number                 WE 6378137.000 6356752.3142\n",
         "Not a number                   WE nan 6356752.3142 298.257223563\n",
         "Zero axis                      WE 0 6356752.3142 298.257223563\n",
         "Trailing text                  WE 6378137.000 6356752.3142 298.257223563 x\n",
-        "Binary\0byte                    WE 6378137.0 6356752.3 298.25\n"s,
         "Long line                      WE 6378137.000 6356752.3142 298.257223563" +
             std::string(30, ' ') + "\n",
     };
@@ -145,8 +125,8 @@ TEST(DatumLoading, RecordLimits) {
                  {ellips, repeat(kSeven, 26), "", DatumStatus::SevenParamOverflow, "0/3"},
                  {ellips, "", repeat(kThree, 250), 0, "252/3"},
                  {ellips, "", repeat(kThree, 251), DatumStatus::ThreeParamOverflow, "0/3"},
-                 {ellipsoidLines(32), "", "", 0, "2/32"},
-                 {ellipsoidLines(33), "", "", EllipsoidStatus::TooManyLines << 16, "0/0"}};
+                 {ellips + repeat(kCd, 29), "", "", 0, "2/32"},
+                 {ellips + repeat(kCd, 30), "", "", EllipsoidStatus::TooManyLines << 16, "0/0"}};
     for (const auto& c : cases) {
         Tables t;
         EXPECT_EQ(t.load(c.ellips, c.seven, c.three), c.status) << c.counts;
@@ -161,8 +141,6 @@ TEST(TableLoading, MissingFilesAndWgsEllipsoids) {
     DatumTable t;
     const char* path = dir.path().c_str();
     EXPECT_EQ(t.loadEllipsoids(path), EllipsoidStatus::FileOpenError);
-    writeFile(dir.file("ellips.dat"), "");
-    EXPECT_EQ(t.loadEllipsoids(path), EllipsoidStatus::WgsMissing);
     writeFile(dir.file("ellips.dat"), std::string(kWe) + kCd);
     EXPECT_EQ(t.loadEllipsoids(path), EllipsoidStatus::WgsMissing);
     EXPECT_EQ(t.loadDatums(path), DatumStatus::NotLoaded);
@@ -173,11 +151,6 @@ TEST(TableLoading, MissingFilesAndWgsEllipsoids) {
     writeFile(dir.file("7_param.dat"), "");
     EXPECT_EQ(t.loadDatums(path), DatumStatus::ThreeParamOpenError);
     EXPECT_FALSE(t.datumsLoaded());
-    // Once loaded, the ellipsoids are kept.
-    writeFile(dir.file("ellips.dat"), kWe);
-    EXPECT_EQ(t.loadEllipsoids(path), 0u);
-    EXPECT_EQ(t.loadEllipsoids("/nonexistent/"), 0u);
-    EXPECT_EQ(t.ellipsoidCount(), 3);
 }
 
 TEST(DatumLoading, OverWideFieldsAndBadNumbersAreParseErrors) {
@@ -188,10 +161,6 @@ TEST(DatumLoading, OverWideFieldsAndBadNumbersAreParseErrors) {
         "OGB-7 \"Unterminated AA 1 2 3 4 5 6 7\n",
         "OGB-7 \"Wide ellipsoid\" AAA 1 2 3 4 5 6 7\n",
         "OGB-7 \"Missing\" AA 1 2 3 4 5 6\n",
-        "OGB-7 \"Glued\" AA 1 2 3 4 5 6-7\n",
-        "OGB-7 \"Infinite\" AA 1 2 3 4 5 6 inf\n",
-        "OGB-7 \"Bin\0ary\" AA 1 2 3 4 5 6 7\n\x01\xff"s,
-        "OGB-7 \"Open quote\nNEXT \" AA 1 2 3 4 5 6 7\n",
     };
     for (const auto& record : badSeven) {
         Tables t;
@@ -200,10 +169,8 @@ TEST(DatumLoading, OverWideFieldsAndBadNumbersAreParseErrors) {
             << record;
         EXPECT_FALSE(t.table.datumsLoaded());
     }
-    Tables star, wide;
+    Tables star;
     EXPECT_EQ(star.load(ellips, "", "* \"Only a star\" CD 1 0 2 0 3 0 -90 90 -180 180\n"),
-              DatumStatus::ThreeParamParseError);
-    EXPECT_EQ(wide.load(ellips, "", "*ABCDEFG \"Seven\" CD 1 0 2 0 3 0 -90 90 -180 180\n"),
               DatumStatus::ThreeParamParseError);
     // The widest fields that fit, no line end after the last record, the sigmas and bounds of a
     // user-defined three-parameter datum.
@@ -221,11 +188,6 @@ TEST(DatumLoading, OverWideFieldsAndBadNumbersAreParseErrors) {
     EXPECT_EQ(d->sigmaZ, 6.0);
     EXPECT_DOUBLE_EQ(d->southLatitude, -10 * kDeg);
     EXPECT_DOUBLE_EQ(d->eastLongitude, 40 * kDeg);
-    // The seven-parameter file has no user-defined marker: a '*' is part of the code.
-    Tables seven;
-    ASSERT_EQ(seven.load(ellips, "*OGB \"Star\" AA 1 2 3 4 5 6 7\n", ""), 0u);
-    EXPECT_EQ(seven.table.datum(3)->code + std::to_string(seven.table.datum(3)->userDefined),
-              "*OGB0");
 }
 
 TEST_F(ShippedTables, ShiftsAgreeWithIndependentReference) {
@@ -259,21 +221,6 @@ TEST_F(ShippedTables, ShiftsAgreeWithIndependentReference) {
     }
 }
 
-TEST_F(ShippedTables, RoundTripReturnsToStart) {
-    for (const char* code : {"OGB-7", "NAS-C", "TOY-M", "WGC"}) {
-        for (double latDeg : {-60.0, 89.9}) { // the Molodensky and the geocentric route
-            double lat, lon, h, lat84, lon84, h84;
-            const int i = index(code);
-            ASSERT_EQ(table.shiftFromWgs84(latDeg * kDeg, 2.0, 100.0, i, lat, lon, h), 0u);
-            ASSERT_EQ(table.shiftToWgs84(i, lat, lon, h, lat84, lon84, h84), 0u);
-            // The Molodensky formulas are not exact inverses: a few decimetres at most.
-            EXPECT_NEAR(lat84, latDeg * kDeg, 5e-8) << code << latDeg;
-            EXPECT_NEAR(lon84, 2.0, 1e-6) << code << latDeg; // 1e-6 rad is 6 m at 89.9 deg
-            EXPECT_NEAR(h84, 100.0, 0.2) << code << latDeg;
-        }
-    }
-}
-
 TEST_F(ShippedTables, RouteChoiceShowsInLongitudeAbovePi) {
     // The Molodensky route keeps a longitude given as 3pi/2; the geocentric route returns it
     // as -pi/2. The limit is 89.75 degrees, 1.5664330036649106 rad.
@@ -283,6 +230,10 @@ TEST_F(ShippedTables, RouteChoiceShowsInLongitudeAbovePi) {
     EXPECT_NEAR(lon, 3 * kPi / 2, 1e-3);
     ASSERT_EQ(table.shiftFromWgs84(89.76 * kDeg, 3 * kPi / 2, 0, index("NAS-C"), lat, lon, h), 0u);
     EXPECT_NEAR(lon, -kPi / 2, 1e-3);
+    // The geocentric route leads back to the start within a few decimetres.
+    ASSERT_EQ(table.shiftToWgs84(index("NAS-C"), lat, lon, h, lat, lon, h), 0u);
+    EXPECT_NEAR(lat, 89.76 * kDeg, 5e-8);
+    EXPECT_NEAR(h, 0.0, 0.2);
     ASSERT_EQ(table.shiftToWgs84(index("OGB-7"), 0.1, 3 * kPi / 2, 0, lat, lon, h), 0u);
     EXPECT_NEAR(lon, -kPi / 2, 1e-3);
     // NAD27 to WGS 84 moves a point on the antimeridian west, past -pi: it wraps to the east.
@@ -323,19 +274,4 @@ TEST(DatumShift, UnknownOrUnusableEllipsoidIsAnEllipsoidError) {
         }
     }
     EXPECT_EQ(lat + lon + h, 21.0);
-}
-
-TEST(GeocentricConversion, PolesFromTheAxisAndRefusedInputs) {
-    GeocentricConverter c;
-    double lat, lon, h;
-    c.geocentricToGeodetic(0, 0, 0, lat, lon, h);
-    EXPECT_EQ(lat, kPi / 2);
-    EXPECT_NEAR(h, -6356752.314245, 1e-5);
-    c.geocentricToGeodetic(0, 0, -6356762.314245, lat, lon, h);
-    EXPECT_EQ(lat, -kPi / 2);
-    EXPECT_NEAR(h, 10.0, 1e-3);
-    double x, y, z;
-    EXPECT_EQ(c.geodeticToGeocentric(2.0, 0, 0, x, y, z), GeocentricStatus::InvalidLatitude);
-    EXPECT_EQ(c.geodeticToGeocentric(0, -4.0, 0, x, y, z), GeocentricStatus::InvalidLongitude);
-    EXPECT_EQ(c.setGeocentricEllipsoid(-1.0, 1 / 298.0), GeocentricStatus::InvalidAxis);
 }

@@ -1,5 +1,6 @@
 #include "support/TestSupport.h"
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+
+#include "geodesy/DatumTable.h"
 
 namespace testsupport {
 
@@ -37,6 +40,16 @@ void writeFile(const std::string& path, const std::string& content) {
 
 std::string sourcePath(const std::string& relative) {
     return std::string(CORVANE_SOURCE_DIR) + "/" + relative;
+}
+
+const geodesy::DatumTable& shippedTables() {
+    static const bool loaded = [] {
+        const std::string dir = sourcePath("share/");
+        return geodesy::datumTable().loadEllipsoids(dir.c_str()) == 0 &&
+               geodesy::datumTable().loadDatums(dir.c_str()) == 0;
+    }();
+    EXPECT_TRUE(loaded);
+    return geodesy::datumTable();
 }
 
 CommandResult runCvtool(const std::string& args, const std::string& input) {

@@ -3,6 +3,10 @@
 
 #include <string>
 
+namespace geodesy {
+class DatumTable;
+}
+
 namespace testsupport {
 
 // A fresh directory under the system's temporary folder, removed with everything in it when the
@@ -34,5 +38,9 @@ void writeFile(const std::string& path, const std::string& content);
 
 // Path of a file of the project's own tree, e.g. "share/ellips.dat".
 std::string sourcePath(const std::string& relative);
+
+// The program's own datum table, loaded once from the shipped files (a failed load fails the
+// calling test).
+const geodesy::DatumTable& shippedTables();
 
 } // namespace testsupport
