@@ -14,4 +14,8 @@ bool ConfigStartup::writeSettings(engine::GpsEngine& engine) {
     return data::writeSettings(engine);
 }
 
+void ConfigStartup::openWaypointFile(engine::GpsEngine&) {
+    // The waypoint file's start-up step comes with data/WaypointFile.
+}
+
 } // namespace data

@@ -14,6 +14,7 @@ public:
     bool readApplicationDirectory(engine::GpsEngine& engine) override;
     bool readSettings(engine::GpsEngine& engine) override;
     bool writeSettings(engine::GpsEngine& engine) override;
+    void openWaypointFile(engine::GpsEngine& engine) override;
 
 private:
     ConfigReadOptions options_;

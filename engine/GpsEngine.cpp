@@ -37,7 +37,7 @@ bool GpsEngine::start() {
     if (!loadMagneticModel()) return fail("Error initializing WMM - \"WMM.COF\" file not found.");
     if (startupServices_ != nullptr) startupServices_->readSettings(*this);
     std::memcpy(portName, settings.GPSPort, sizeof portName); // the configured port from now on
-    // The waypoint file opens here, before the port.
+    if (startupServices_ != nullptr) startupServices_->openWaypointFile(*this);
     startLink();
     createNotifications(*this);
     return true;

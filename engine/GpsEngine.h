@@ -11,6 +11,7 @@
 #include "engine/GpsState.h"
 #include "engine/LinkFlags.h"
 #include "engine/Settings.h"
+#include "engine/WaypointStore.h"
 #include "platform/Clock.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/NotificationQueue.h"
@@ -44,6 +45,8 @@ public:
     // Rewrites the configuration file from the engine's settings (start-up switches Bluetooth on
     // when the configured port turns out to be a Bluetooth port).
     virtual bool writeSettings(class GpsEngine& engine) = 0;
+    // Opens the configured waypoint file, or prepares the default one; never fatal.
+    virtual void openWaypointFile(class GpsEngine& engine) = 0;
 };
 
 // resetGpsState clears satellite slots 0 to this one (start-up clears the whole table).
@@ -91,6 +94,8 @@ public:
     GpsState state;
     Settings settings;
     int32_t settingsChanged = 0;
+    // The waypoints of the open waypoint file (data/WaypointFile.h reads and writes it).
+    WaypointStore waypoints;
 
     // --- Link status ---
     LinkFlags link;

@@ -39,6 +39,7 @@ struct FixedDirectory final : engine::StartupServices {
         calls += "write BTENBL=" + std::to_string(e.settings.BTENBL) + ";";
         return true;
     }
+    void openWaypointFile(engine::GpsEngine&) override { calls += "waypoints;"; }
     std::string dir;
     bool found;
     const char16_t* port = u"COM5:";
@@ -101,7 +102,7 @@ TEST_F(EngineStart, RunsEveryStepInOrderAndSucceeds) {
     ASSERT_TRUE(engine.start());
     EXPECT_TRUE(prompter.entries().empty());
     EXPECT_EQ(services.calls + std::to_string(services.yearSeenBySettings),
-              "dir;dir;settings;2026.500000")
+              "dir;dir;settings;waypoints;2026.500000")
         << "the decimal year precedes the settings";
     EXPECT_TRUE(geodesy::datumTable().datumsLoaded());
     // Step 1 put every field back to its initial value.
@@ -152,11 +153,11 @@ TEST_F(EngineStart, ChecksTheBluetoothStackThenOpensAPlainPortAndCreatesTheNotif
         const char* expected;
     } rows[] = {
         // btPortInUse, externalPort, portOpen, port opens, BTENBL, time waited, start-up calls
-        {u"COM1:", false, "0 0 1 opens1 BTENBL=0 waited0 dir;settings;"},
+        {u"COM1:", false, "0 0 1 opens1 BTENBL=0 waited0 dir;settings;waypoints;"},
         // An external receiver gets 15 attempts one second apart and one message; not fatal.
-        {u"COM5:", true, "0 1 0 opens15 BTENBL=0 waited14000 dir;settings; messages1"},
+        {u"COM5:", true, "0 1 0 opens15 BTENBL=0 waited14000 dir;settings;waypoints; messages1"},
         // Bluetooth ports wait for "GPS Connect"; Bluetooth is switched on and written down.
-        {u"COM7:", false, "1 0 0 opens0 BTENBL=1 waited0 dir;settings;write BTENBL=1;"},
+        {u"COM7:", false, "1 0 0 opens0 BTENBL=1 waited0 dir;settings;waypoints;write BTENBL=1;"},
     };
     for (const auto& row : rows) {
         FixedDirectory services(dir.path(), true);

@@ -287,6 +287,8 @@ public:
         std::memcpy(gps.settings.GPSPort, port_, sizeof port_);
         return written;
     }
+    // A monitor neither reads nor makes waypoint files.
+    void openWaypointFile(engine::GpsEngine&) override {}
 
 private:
     const char* dir_;
