@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Utf.h"
+
 namespace cvtool {
 
 // The exit statuses of every command.
@@ -62,7 +64,7 @@ int forEachInputLine(const char* path,
 // program's own directory when the tables are installed beside it, else the source tree's share/.
 std::string tableDirectory(const char* dirArgument);
 
-// 16-bit text (UTF-16, as the engine and the formatters hand it out) as UTF-8; "" for nullptr.
-std::string toUtf8(const char16_t* text);
+// 16-bit text (UTF-16, as the engine and the formatters hand it out) as UTF-8.
+using platform::toUtf8;
 
 } // namespace cvtool
