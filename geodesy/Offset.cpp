@@ -2,13 +2,10 @@
 
 #include <cmath>
 
+#include "geodesy/Constants.h"
 #include "geodesy/Utm.h"
 
 namespace geodesy {
-
-namespace {
-constexpr double kRadiansPerDegree = 0.017453292519943295;
-}
 
 OffsetPosition applyOffset(const DatumTable& table, const char* datumCode,
                            const OffsetPosition& from, double distance, double slope,
