@@ -131,7 +131,9 @@ bool readRecordLine(const std::string& line, WaypointStore& store) {
     w.number = static_cast<int16_t>(f.number);
     char16_t name[kRecordNameBytes + 1];
     std::size_t units = platform::fromUtf8(f.name, name, std::size(name));
-    if (units > 0 && name[units - 1] == u' ') --units;
+    // One trailing blank goes, but never the whole name: a record with an empty name could not
+    // be read again.
+    if (units > 1 && name[units - 1] == u' ') --units;
     setWaypointName(w, std::u16string_view(name, units));
     w.time.wYear = static_cast<uint16_t>(year);
     w.time.wMonth = static_cast<uint16_t>(month);
