@@ -115,6 +115,10 @@ bool readRecordLine(const std::string& line, WaypointStore& store) {
     else
         hour = minute = second = 0;
 
+    // Only a time of day is kept: the writer's "%2d" must give the reader two digits back.
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
+        hour = minute = second = 0;
+
     const std::string rest = cutLongName(p);
     WaypointRecordFields f;
     const int converted = scanWaypointRecord(rest.c_str(), f);
