@@ -42,35 +42,26 @@ struct CommandsTest : ::testing::Test, wptfixture::EngineInTempDir {
     }
 };
 
-TEST_F(CommandsTest, AddingInsertsAfterTheSelectionAndSavesTheOpenFile) {
+TEST_F(CommandsTest, AddingAndDeletingFollowTheListAndSaveTheOpenFile) {
     openFile("w.txt");
     add(u"");
-    add(u"last");
-    const int slot = add(u"a,b", 0.04, 0);
-    EXPECT_EQ(listing(), "1:WP1 2:a;b 3:last ");
+    const int last = add(u"last");
+    const int slot = add(u"mid", 0.04, 0);
     EXPECT_EQ(store.at(slot).altitude, 0.01);
     EXPECT_EQ(store.at(slot).latitude, 0.0);
-    EXPECT_EQ(views.reloads, 3);
-    ASSERT_TRUE(data::readWaypointFile(dir.file("w.txt"), store));
-    EXPECT_EQ(listing(), "1:WP1 2:a;b 3:last ");
-
-    for (int i = 3; i < 256; ++i)
-        store.at(store.append()).number = int16_t(i + 1);
-    EXPECT_EQ(add(u"more"), engine::WaypointStore::kNoSlot);
-    EXPECT_EQ(prompter.messages().back(), data::kMsgStoreFull);
-}
-
-TEST_F(CommandsTest, DeletingAsksFirstAndRewritesTheFile) {
-    openFile("w.txt");
-    add(u"a");
-    const int b = add(u"b");
-    EXPECT_FALSE(data::deleteWaypoint(engine, b, &views));
+    EXPECT_FALSE(data::deleteWaypoint(engine, last, &views));
     prompter.queueAnswer(true);
-    EXPECT_TRUE(data::deleteWaypoint(engine, b, &views));
+    EXPECT_TRUE(data::deleteWaypoint(engine, 0, &views));
     EXPECT_EQ(shown(), "?Waypoint will be permanently deleted.\nContinue?|"
                        "?Waypoint will be permanently deleted.\nContinue?|");
+    EXPECT_EQ(views.reloads, 4);
     ASSERT_TRUE(data::readWaypointFile(dir.file("w.txt"), store));
-    EXPECT_EQ(listing(), "1:a ");
+    EXPECT_EQ(listing(), "1:mid 2:last ");
+
+    while (store.hasRoom())
+        store.append();
+    EXPECT_EQ(add(u"more"), engine::WaypointStore::kNoSlot);
+    EXPECT_EQ(prompter.messages().back(), data::kMsgStoreFull);
 }
 
 TEST_F(CommandsTest, WithNoFileOpenTheFirstWaypointAsksWhereToSaveIt) {
@@ -141,7 +132,7 @@ TEST_F(CommandsTest, NewAndOpenOfferToSaveAndKeepTheStoreWhenTheyFail) {
     EXPECT_EQ(readFile(dir.file("fresh.txt")), kHeader);
 
     // New waypoints whose save fails stay in memory and the command goes no further.
-    wptfixture::ScopedDocuments documents(dir.path() + "none/");
+    configtexts::ScopedEnv documents("XDG_DOCUMENTS_DIR", (dir.path() + "none/").c_str());
     prompter.clear();
     store.waypointFileOpen = false;
     store.newWaypointsUnsaved = true;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "WaypointFixture.h"
+#include "data/ConfigTexts.h"
 #include "geodesy/DatumTable.h"
 
 namespace {
@@ -41,7 +42,7 @@ struct FileTest : ::testing::Test, wptfixture::EngineInTempDir {
 TEST_F(FileTest, WritesHeaderAndRecordsAndReadsThemBack) {
     const std::string path = dir.file("w.txt");
     ASSERT_TRUE(data::writeWaypointFile(path, store, geodesy::datumTable(), "WGE"));
-    EXPECT_EQ(readFile(path), kHeader);
+    EXPECT_EQ(readFile(path), kHeader); // an empty store
     addTwo();
     ASSERT_TRUE(data::writeWaypointFile(path, store, geodesy::datumTable(), "WGE"));
     EXPECT_EQ(readFile(path), kHeader + kGate + kPost);
@@ -131,7 +132,7 @@ TEST_F(FileTest, MakeUniqueNeverHandsOutAnExistingName) {
     for (const char* name :
          {"wptdef.txt", "survey_C1.txt", "survey_C2.txt", "a_C1.txt", "a_C2.txt"})
         writeFile(dir.file(name), "");
-    wptfixture::ScopedDocuments documents(dir.path() + "docs/");
+    configtexts::ScopedEnv documents("XDG_DOCUMENTS_DIR", (dir.path() + "docs/").c_str());
     struct Case {
         std::string directory, name, expectDirectory, expectName, message;
     };
