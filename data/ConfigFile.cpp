@@ -683,9 +683,11 @@ ConfigReadResult readSettingsFile(const std::string& path, Settings& settings,
     return ConfigReadResult::Read;
 }
 
-bool readSettings(engine::GpsEngine& engine, const ConfigReadOptions& options) {
+bool readSettings(engine::GpsEngine& engine, const ConfigReadOptions& options,
+                  ConfigReadResult* found) {
     ConfigReadResult result = readSettingsFile(configFilePath(engine), engine.settings,
                                                geodesy::datumTable(), engine.prompter(), options);
+    if (found) *found = result;
     if (result == ConfigReadResult::Read) return true;
     // Only a missing file is replaced by the defaults: one that exists but cannot be read still
     // holds the user's settings.

@@ -89,8 +89,10 @@ ConfigReadResult readSettingsFile(const std::string& path, engine::Settings& set
                                   const ConfigReadOptions& options = {});
 
 // Reads cv.ini into the engine's settings. False when the file could not be read: the defaults
-// stay, a missing file is written from them, and the message is shown.
-bool readSettings(engine::GpsEngine& engine, const ConfigReadOptions& options = {});
+// stay, a missing file is written from them, and the message is shown. found, when given, tells
+// what the read found.
+bool readSettings(engine::GpsEngine& engine, const ConfigReadOptions& options = {},
+                  ConfigReadResult* found = nullptr);
 
 // Writes cv.ini from the engine's settings (splitting the waypoint path first). False, without
 // opening the file or a message, when it is protected; false with the message when the file

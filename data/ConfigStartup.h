@@ -1,6 +1,7 @@
 #pragma once
 // The engine's start-up steps that live in this layer: the application directory from the
-// registry and the configuration file (read, and rewritten when start-up changed a setting).
+// registry, the configuration file (read, and rewritten when start-up changed a setting) and the
+// waypoint file.
 
 #include "data/ConfigFile.h"
 #include "engine/GpsEngine.h"
@@ -18,6 +19,9 @@ public:
 
 private:
     ConfigReadOptions options_;
+    // What reading cv.ini found: a file that exists but could not be read is never rewritten, so
+    // the user's settings in it survive.
+    ConfigReadResult configRead_ = ConfigReadResult::Read;
 };
 
 } // namespace data

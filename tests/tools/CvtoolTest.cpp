@@ -25,6 +25,16 @@ const std::string kFifo = "<fifo>"; // a FIFO
 const std::string kCopy = "@";      // "@share/ellips.dat": a copy of a file of the project
 const std::string kLink = "->";     // "->gone/cv.ini": a symbolic link into the case's folder
 const std::string kGga = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
+const std::string kWptHeader =
+    "TALPA-Internal Data File, modification may cause Corvane to read this data file erroneously.";
+const std::string kWpt =
+    kWptHeader + "\r\n2026/3/7, 9: 5: 3,7,Gate ,1,2,3,1.5,2.25,10,30,90,0,2.5,10,47.5,8.25,400\r\n";
+// 10 m at 30 degrees up along grid east: 5 m higher, 8.66 m east and, with the grid's
+// convergence there, 0.08 m north.
+const std::string kWptWritten =
+    kWptHeader + "\n2026/3/7, 9: 5: 3,7,Gate,47.5000007535587869,8.2501149796192905,"
+                 "405.0000000000000000,1.500000,2.250000,10,30.000000,90.000000,0,2.500000,"
+                 "10.000000,47.5000000000000000,8.2500000000000000,400.0000000000000000\n";
 using Files = std::vector<std::pair<std::string, std::string>>;
 
 // The three tables of an application folder, and more files.
@@ -106,7 +116,7 @@ TEST(Cvtool, EveryCommandHasItsHelpAndItsSectionInTheManual) {
     const auto top = runCvtool("--help");
     for (const char* command :
          {"nmea", "simulate", "watch", "geo", "geo datums", "geo shift", "geo utm", "geo wmm",
-          "geo nav", "geo format", "ini", "reg", "port"}) {
+          "geo nav", "geo format", "ini", "reg", "port", "wpt"}) {
         SCOPED_TRACE(command);
         const auto r = runCvtool(std::string(command) + " --help");
         EXPECT_EQ(r.status, 0);
@@ -241,6 +251,18 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
         // Start-up stops at the first missing table, with its message.
         {"watch COM5: --json --seconds 1 --dir $DIR/", "", "", 1,
          "=Could not find \"ellipse.dat\" file.\n"},
+        // wpt: the store read from a waypoint file, and written back by the program's writer.
+        {"wpt $DIR/w.txt", "", "{\"number\":7,\"name\":\"Gate\",\"latitude\":47.5,\"longitude\":"
+         "8.25,\"altitude\":400,\"distanceFromHere\":0,\"pdop\":1.5,\"ehe\":2.25,\"offsetSlope\":"
+         "30,\"offsetDirection\":90,\"offsetDistance\":10,\"positionCount\":10,\"time\":{\"year\":"
+         "2026,\"month\":3,\"dayOfWeek\":0,\"day\":7,\"hour\":9,\"minute\":5,\"second\":3,"
+         "\"milliseconds\":0},\"offsetOn\":1,\"declination\":2.5,\"directionRef\":0}\n", 0, "=",
+         {{"w.txt", kWpt}}},
+        {"wpt --write $DIR/out.txt -", kWpt, "", 0, "=", {}, {}, {"out.txt", kWptWritten}},
+        {"wpt $DIR/", "", "", 1, "Error reading waypoint file.\n"},
+        {"wpt", "garbage", "", 1, "=Error reading waypoint file.\nstdin: not a waypoint file (the "
+         "first line differs)\n"},
+        {"wpt --datum NOSUCH", "", "", 2, "unknown datum 'NOSUCH'"},
     };
     // clang-format on
     for (const Case& c : cases)
