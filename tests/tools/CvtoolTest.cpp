@@ -116,7 +116,7 @@ TEST(Cvtool, EveryCommandHasItsHelpAndItsSectionInTheManual) {
     const auto top = runCvtool("--help");
     for (const char* command :
          {"nmea", "simulate", "watch", "geo", "geo datums", "geo shift", "geo utm", "geo wmm",
-          "geo nav", "geo format", "ini", "reg", "port", "wpt"}) {
+          "geo nav", "geo format", "ini", "reg", "port", "wpt", "mark"}) {
         SCOPED_TRACE(command);
         const auto r = runCvtool(std::string(command) + " --help");
         EXPECT_EQ(r.status, 0);
@@ -248,6 +248,17 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
         {"watch", "", "...Fix        No Fix", 0},
         {"watch $DIR/", "", "", 2, "Is a directory"},
         {"watch --json -", "", "", 2, "need a port"},
+        // mark: an average of 2 stored (EXPTWPT) and exported, the name's comma kept out.
+        {"mark --ini $DIR/cv.ini --average 2 --export $DIR/ --store $DIR/w.txt --name a,b -",
+         kGga + testsupport::nmea("GPGGA,123520,4807.044,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,"),
+         "...{\"storeAllowed\":true,...\"exported\":true,\"fixCount\":2,...\"measured\":{"
+         "\"latitude\":48.117350000000002,...\"second\":19,...\"closed\":true}\n", 0, "=",
+         {{"cv.ini", "[Corvane]\nEXPTWPT=Yes\n"}}, {},
+         {"w.txt", "...\n2000/1/1,12:35:19,1,a;b,48.1173500000000"}},
+        {"mark --ini $DIR/cv.ini -", "", "...\"positionReady\":false,", 1, "", {{"cv.ini", ""}}},
+        {"mark --ini $DIR/cv.ini --offset 10,400,0 -", "", "", 2,
+         "Enter a number between -360 and 360.", {{"cv.ini", ""}}},
+        {"mark -", "", "", 2, "--ini FILE is needed"},
         // Start-up stops at the first missing table, with its message.
         {"watch COM5: --json --seconds 1 --dir $DIR/", "", "", 1,
          "=Could not find \"ellipse.dat\" file.\n"},

@@ -12,5 +12,6 @@ int cmdIni(int argc, char** argv);
 int cmdReg(int argc, char** argv);
 int cmdPort(int argc, char** argv);
 int cmdWpt(int argc, char** argv);
+int cmdMark(int argc, char** argv);
 
 } // namespace cvtool

@@ -23,6 +23,7 @@ constexpr Command kCommands[] = {
     {"reg", cvtool::cmdReg, "get, set and delete registry values"},
     {"port", cvtool::cmdPort, "list the port map, or map COMn: to a device"},
     {"wpt", cvtool::cmdWpt, "a waypoint file as JSON lines, or written back by the program"},
+    {"mark", cvtool::cmdMark, "mark a point from an NMEA stream, as the Mark Point dialog does"},
 };
 
 void printHelp(std::FILE* out) {
@@ -43,7 +44,7 @@ void printHelp(std::FILE* out) {
 int main(int argc, char** argv) {
     if (argc < 2)
         return cvtool::usageError(
-            "a command is needed: nmea, simulate, watch, geo, ini, reg, port or wpt "
+            "a command is needed: nmea, simulate, watch, geo, ini, reg, port, wpt or mark "
             "(see cvtool --help)");
     const char* first = argv[1];
     if (std::strcmp(first, "--help") == 0 || std::strcmp(first, "-h") == 0 ||
