@@ -11,5 +11,6 @@ int cmdGeo(int argc, char** argv);
 int cmdIni(int argc, char** argv);
 int cmdReg(int argc, char** argv);
 int cmdPort(int argc, char** argv);
+int cmdConvert(int argc, char** argv);
 
 } // namespace cvtool

@@ -22,6 +22,7 @@ constexpr Command kCommands[] = {
     {"ini", cvtool::cmdIni, "read DIR/cv.ini as the program does and print the file it writes"},
     {"reg", cvtool::cmdReg, "get, set and delete registry values"},
     {"port", cvtool::cmdPort, "list the port map, or map COMn: to a device"},
+    {"convert", cvtool::cmdConvert, "convert a waypoint file to delimited text, GPX or GeoJSON"},
 };
 
 void printHelp(std::FILE* out) {
@@ -42,7 +43,7 @@ void printHelp(std::FILE* out) {
 int main(int argc, char** argv) {
     if (argc < 2)
         return cvtool::usageError(
-            "a command is needed: nmea, simulate, watch, geo, ini, reg or port "
+            "a command is needed: nmea, simulate, watch, geo, ini, reg, port or convert "
             "(see cvtool --help)");
     const char* first = argv[1];
     if (std::strcmp(first, "--help") == 0 || std::strcmp(first, "-h") == 0 ||
