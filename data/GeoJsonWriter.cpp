@@ -61,7 +61,7 @@ std::string geoJsonDocument(const std::vector<ConversionRecord>& records) {
     for (const ConversionRecord& record : records)
         features.push_back(feature(record));
     const nlohmann::ordered_json collection = {{"type", "FeatureCollection"},
-                                       {"features", std::move(features)}};
+                                               {"features", std::move(features)}};
     return collection.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
