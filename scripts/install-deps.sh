@@ -7,6 +7,7 @@ packages=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     clang libclang-rt-14-dev clang-format ccache
     libsystemd-dev dbus-daemon
+    libpugixml-dev nlohmann-json3-dev gdal-bin
 )
 missing=()
 for p in "${packages[@]}"; do

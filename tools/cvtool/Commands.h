@@ -13,5 +13,6 @@ int cmdReg(int argc, char** argv);
 int cmdPort(int argc, char** argv);
 int cmdWpt(int argc, char** argv);
 int cmdMark(int argc, char** argv);
+int cmdConvert(int argc, char** argv);
 
 } // namespace cvtool

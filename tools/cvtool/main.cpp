@@ -24,6 +24,7 @@ constexpr Command kCommands[] = {
     {"port", cvtool::cmdPort, "list the port map, or map COMn: to a device"},
     {"wpt", cvtool::cmdWpt, "a waypoint file as JSON lines, or written back by the program"},
     {"mark", cvtool::cmdMark, "mark a point from an NMEA stream, as the Mark Point dialog does"},
+    {"convert", cvtool::cmdConvert, "convert a waypoint file to delimited text, GPX or GeoJSON"},
 };
 
 void printHelp(std::FILE* out) {
@@ -44,8 +45,8 @@ void printHelp(std::FILE* out) {
 int main(int argc, char** argv) {
     if (argc < 2)
         return cvtool::usageError(
-            "a command is needed: nmea, simulate, watch, geo, ini, reg, port, wpt or mark "
-            "(see cvtool --help)");
+            "a command is needed: nmea, simulate, watch, geo, ini, reg, port, wpt, mark or "
+            "convert (see cvtool --help)");
     const char* first = argv[1];
     if (std::strcmp(first, "--help") == 0 || std::strcmp(first, "-h") == 0 ||
         std::strcmp(first, "help") == 0) {
