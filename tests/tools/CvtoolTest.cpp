@@ -24,12 +24,12 @@ using testsupport::runCvtool;
 const std::string kFifo = "<fifo>"; // a FIFO
 const std::string kCopy = "@";      // "@share/ellips.dat": a copy of a file of the project
 const std::string kLink = "->";     // "->gone/cv.ini": a symbolic link into the case's folder
-const std::string kWpt = "TALPA-Internal Data File, modification may cause Corvane to read this "
-                         "data file erroneously.\n2024/5/1,14: 5: 3,1,Gate,40.5,-111.25,1500,1.8,"
-                         "2.5,5,0,0,-1,0,0,40.5,-111.25,1500\n";
 const std::string kGga = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
 const std::string kWptHeader =
     "TALPA-Internal Data File, modification may cause Corvane to read this data file erroneously.";
+// One entered point, for the conversion.
+const std::string kPlainWpt = kWptHeader + "\n2024/5/1,14: 5: 3,1,Gate,40.5,-111.25,1500,1.8,2.5,5,"
+                                           "0,0,-1,0,0,40.5,-111.25,1500\n";
 const std::string kWpt =
     kWptHeader + "\r\n2026/3/7, 9: 5: 3,7,Gate ,1,2,3,1.5,2.25,10,30,90,0,2.5,10,47.5,8.25,400\r\n";
 // 10 m at 30 degrees up along grid east: 5 m higher, 8.66 m east and, with the grid's
@@ -264,19 +264,19 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
         {"mark -", "", "", 2, "--ini FILE is needed"},
         // convert: the options reach the conversion; its messages on stderr.
         {"convert $DIR/w.txt $DIR/o.txt --format dm --units 1", "", "...1 waypoint written to ...o.txt\n",
-         0, "=", {{"w.txt", kWpt}}, {}, {"o.txt", "2024/5/1,14: 5: 3,1,Gate,N,40,30.00000,W,111,"
+         0, "=", {{"w.txt", kPlainWpt}}, {}, {"o.txt", "2024/5/1,14: 5: 3,1,Gate,N,40,30.00000,W,111,"
          "15.00000,1500.000000000000 m,1.800000,2.500000,5,0.000000,0.000000,-1,0.000000,0.000000,"
          "N,40,30.00000,W,111,15.00000,1500.000000000000 m"}},
-        {"convert - $DIR/o.gpx --type GPX --datum NOSUCH --altref MSL", kWpt, "...1 waypoint", 0,
+        {"convert - $DIR/o.gpx --type GPX --datum NOSUCH --altref MSL", kPlainWpt, "...1 waypoint", 0,
          "", {}, {}, {"o.gpx", "...<wpt lat=\"40.5\" lon=\"-111.25\">\n    <ele>1500</ele>"}},
-        {"convert - $DIR/o.txt --type tab", kWpt + "x\n", "...1 waypoint", 1,
+        {"convert - $DIR/o.txt --type tab", kPlainWpt + "x\n", "...1 waypoint", 1,
          "cvtool: line 3: no date and time; the conversion stopped there\n"},
         {"convert $DIR/w.txt $DIR/o.txt --datum NOSUCH", "", "", 2, "unknown datum 'NOSUCH'"},
         {"convert $DIR/w.txt $DIR/o.txt --units 5", "", "", 2, "--units: expected 0 to 4"},
         {"convert $DIR/w.txt", "", "", 2, "usage: cvtool convert WPTFILE OUT"},
         {"convert $DIR/gone.txt $DIR/o.txt", "", "", 2, "=Failed to open waypoint file.\n"},
         {"convert $DIR/w.txt $DIR/", "", "", 1, "=Failed to create the converted file.\n",
-         {{"w.txt", kWpt}}},
+         {{"w.txt", kPlainWpt}}},
         // Start-up stops at the first missing table, with its message.
         {"watch COM5: --json --seconds 1 --dir $DIR/", "", "", 1,
          "=Could not find \"ellipse.dat\" file.\n"},
