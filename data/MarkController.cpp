@@ -293,14 +293,7 @@ void MarkController::pressOffset() {
     geodesy::HeadingInputs in;
     {
         std::lock_guard<std::mutex> lock(engine_.lock());
-        in.heading = engine_.settings.Heading;
-        in.userDeclination = engine_.settings.HeadingUserDecl;
-        in.decimalYear = engine_.decimalYear;
-        in.latitude = engine_.state.position.latitude;
-        in.longitude = engine_.state.position.longitude;
-        in.altitude = engine_.state.position.altitude;
-        in.magVar = engine_.state.magVar.magVar;
-        in.magVarDir = engine_.state.magVar.magVarDir;
+        in = engine::headingInputs(engine_);
     }
     // The message of a refused model is shown without the engine lock held.
     const geodesy::HeadingCorrection correction = geodesy::headingCorrection(in);

@@ -18,6 +18,7 @@
 #include "geodesy/DatumTable.h"
 #include "geodesy/Formatter.h"
 #include "geodesy/Utm.h"
+#include "platform/FileDescriptor.h"
 #include "platform/FileReplace.h"
 #include "platform/Prompter.h"
 
@@ -170,20 +171,6 @@ bool outputCreatable(const std::string& path, const struct stat* input) {
     return ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 enum class ReadResult { Ok, TooLarge, Failed };
 
 ReadResult readAll(int fd, std::string& text) {
@@ -239,7 +226,7 @@ ConversionResult convertWaypointFile(const geodesy::DatumTable& table, platform:
                                      const std::string& waypointFile, const std::string& outputPath,
                                      const ConversionOptions& options) {
     // Opened without waiting, so a FIFO does not block here; it fails at the seek instead.
-    FileDescriptor input(
+    platform::FileDescriptor input(
         ::open(waypointFile.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat st {};
     bool inputOk =

@@ -42,7 +42,7 @@ void formatPositionForOutput(const GpsEngine& engine, int spaced, double lat, do
                                      lon, alt, zone, first, second, altitude);
 }
 
-double headingCorrection(GpsEngine& engine) {
+geodesy::HeadingInputs headingInputs(const GpsEngine& engine) {
     geodesy::HeadingInputs in;
     in.heading = engine.settings.Heading;
     in.userDeclination = engine.settings.HeadingUserDecl;
@@ -52,6 +52,11 @@ double headingCorrection(GpsEngine& engine) {
     in.altitude = engine.state.position.altitude;
     in.magVar = engine.state.magVar.magVar;
     in.magVarDir = engine.state.magVar.magVarDir;
+    return in;
+}
+
+double headingCorrection(GpsEngine& engine) {
+    const geodesy::HeadingInputs in = headingInputs(engine);
     const geodesy::HeadingCorrection correction = geodesy::headingCorrection(in);
     if (correction.modelRefused) engine.prompter().message(geodesy::kMagneticOutdatedMessage);
     return correction.degrees;

@@ -7,6 +7,7 @@
 #include <span>
 
 #include "geodesy/Formatter.h"
+#include "geodesy/MagneticModel.h"
 
 namespace engine {
 
@@ -26,6 +27,9 @@ void formatPositionRaw(const GpsEngine& engine, double lat, double lon, double a
 void formatPositionForOutput(const GpsEngine& engine, int spaced, double lat, double lon,
                              double alt, std::span<char> zone, std::span<char> first,
                              std::span<char> second, std::span<char> altitude);
+
+// What the heading correction reads: the Heading settings, the decimal year and the state.
+geodesy::HeadingInputs headingInputs(const GpsEngine& engine);
 
 // Degrees added to a true bearing for the Heading setting; a refused magnetic model shows its
 // message through the engine's prompter and gives 0.

@@ -58,17 +58,8 @@ Navigator::Place Navigator::resolve(int selection) const {
 
 double Navigator::magneticCorrection(NavigationDisplay& display, bool& refused) {
     const Settings& s = engine_.settings;
-    const GpsState& state = engine_.state;
-    geodesy::HeadingInputs in;
-    in.heading = s.Heading;
-    in.userDeclination = s.HeadingUserDecl;
-    in.decimalYear = engine_.decimalYear;
-    in.latitude = state.position.latitude;
-    in.longitude = state.position.longitude;
-    in.altitude = state.position.altitude;
-    in.magVar = state.magVar.magVar;
-    in.magVarDir = state.magVar.magVarDir;
-    const geodesy::HeadingCorrection correction = geodesy::headingCorrection(in);
+    const geodesy::HeadingCorrection correction =
+        geodesy::headingCorrection(headingInputs(engine_));
     refused = correction.modelRefused;
     // The field shows the variation or declination itself: the negated correction (0 - c, so a
     // zero never reads "-0.00").

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "platform/Clock.h"
+#include "platform/FileDescriptor.h"
 #include "platform/FileReplace.h"
 #include "platform/Prompter.h"
 #include "platform/RegistryFile.h"
@@ -51,21 +52,6 @@ std::string fullName(RegistryRoot root, std::string_view key) {
 std::string errnoText(const char* what, const std::string& path) {
     return std::string(what) + " " + path + ": " + std::strerror(errno);
 }
-
-// Closes a descriptor when it goes out of scope; closing the lock file releases the lock.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // Creates every missing directory of path's folder.
 void makeParentDirectories(const std::string& path) {

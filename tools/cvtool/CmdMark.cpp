@@ -170,12 +170,7 @@ void writeState(std::FILE* out, const data::MarkState& s, bool closed) {
     jsonKey(out, "declination");
     writeJsonFloat(out, s.declination);
     jsonKey(out, "markTime");
-    const platform::SystemTime& t = s.markTime;
-    std::fprintf(out,
-                 "{\"year\":%u,\"month\":%u,\"dayOfWeek\":%u,\"day\":%u,\"hour\":%u,\"minute\":%u,"
-                 "\"second\":%u,\"milliseconds\":%u}",
-                 t.wYear, t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond,
-                 t.wMilliseconds);
+    writeJsonTime(out, s.markTime);
     flag("closed", closed);
     std::fputs("}\n", out);
 }

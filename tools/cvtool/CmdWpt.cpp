@@ -62,12 +62,7 @@ void printWaypoint(const engine::Waypoint& w) {
     jsonKey(out, "positionCount");
     std::fprintf(out, "%d", int(w.positionCount));
     jsonKey(out, "time");
-    const platform::SystemTime& t = w.time;
-    std::fprintf(out,
-                 "{\"year\":%u,\"month\":%u,\"dayOfWeek\":%u,\"day\":%u,\"hour\":%u,"
-                 "\"minute\":%u,\"second\":%u,\"milliseconds\":%u}",
-                 t.wYear, t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond,
-                 t.wMilliseconds);
+    writeJsonTime(out, w.time);
     jsonKey(out, "offsetOn");
     std::fprintf(out, "%d", int(w.offsetOn));
     jsonKey(out, "declination");

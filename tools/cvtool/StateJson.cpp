@@ -58,6 +58,14 @@ void writeJsonFloat(std::FILE* out, float v) {
         std::fputs("null", out);
 }
 
+void writeJsonTime(std::FILE* out, const platform::SystemTime& t) {
+    std::fprintf(out,
+                 "{\"year\":%u,\"month\":%u,\"dayOfWeek\":%u,\"day\":%u,\"hour\":%u,\"minute\":%u,"
+                 "\"second\":%u,\"milliseconds\":%u}",
+                 t.wYear, t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond,
+                 t.wMilliseconds);
+}
+
 void jsonKey(std::FILE* out, const char* name, bool first) {
     std::fprintf(out, first ? "\"%s\":" : ",\"%s\":", name);
 }

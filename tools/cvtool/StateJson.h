@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "engine/GpsState.h"
+#include "platform/Clock.h"
 
 namespace cvtool {
 
@@ -19,6 +20,9 @@ void writeJsonChar(std::FILE* out, char c);
 // 17 significant digits keep a double exact, 9 a float; NaN and infinity are null.
 void writeJsonDouble(std::FILE* out, double v);
 void writeJsonFloat(std::FILE* out, float v);
+// {"year":..,"month":..,"dayOfWeek":..,"day":..,"hour":..,"minute":..,"second":..,
+// "milliseconds":..}: the eight fields of a local time.
+void writeJsonTime(std::FILE* out, const platform::SystemTime& t);
 // "name": (with a leading comma unless first).
 void jsonKey(std::FILE* out, const char* name, bool first = false);
 

@@ -1,0 +1,22 @@
+#pragma once
+// Closes a file descriptor when it goes out of scope (closing a lock file releases its lock).
+
+#include <unistd.h>
+
+namespace platform {
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+} // namespace platform
