@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
@@ -42,7 +43,12 @@ constexpr size_t kPayloadOffset = (sizeof(Header) + 63) & ~size_t{63};
 static_assert(std::atomic<uint32_t>::is_always_lock_free);
 
 std::mutex prefixLock;
-std::string prefix = "corvane";
+// $CORVANE_SHM_PREFIX lets a test run its program and its clients in a namespace of their own.
+std::string initialPrefix() {
+    const char* p = std::getenv("CORVANE_SHM_PREFIX");
+    return p != nullptr && *p != '\0' ? std::string(p) : std::string("corvane");
+}
+std::string prefix = initialPrefix();
 
 Header* header(void* base) {
     return static_cast<Header*>(base);

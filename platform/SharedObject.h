@@ -25,7 +25,8 @@
 
 namespace platform {
 
-// The first part of every object name ("corvane"). Tests give themselves a namespace of their own.
+// The first part of every object name: $CORVANE_SHM_PREFIX when set, else "corvane". Tests give
+// themselves a namespace of their own.
 void setSharedObjectPrefix(std::string_view prefix);
 
 // "/<prefix>-<uid>-<escaped name>", or an empty string when the name is empty or too long
