@@ -162,7 +162,7 @@ inline constexpr std::size_t kExchangeBlockSize = 528;
 
 static_assert(sizeof(ExchangeBlock) == kExchangeBlockSize);
 static_assert(alignof(ExchangeBlock) == 8);
-#define CORVANE_EXCHANGE_OFFSET(field, at)                                                         \
+#define CORVANE_EXCHANGE_OFFSET(field, at) \
     static_assert(offsetof(ExchangeBlock, field) == (at), #field " is at " #at)
 CORVANE_EXCHANGE_OFFSET(rawReady, 0);
 CORVANE_EXCHANGE_OFFSET(markReady, 4);
