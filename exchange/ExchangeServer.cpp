@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -380,7 +381,13 @@ void ExchangeServer::applyModes() {
     }
     releaseHolds();
     setupEvent_.set();
-    engine_.clock().sleepMs(kModeChangePauseMs);
+    // The pause lets the client take the acknowledgement; it ends early once the client has reset
+    // it. One nobody took is withdrawn: left set, it would wake this thread as a new mode request
+    // and re-apply the modes every pause, closing every request, for as long as it stays set.
+    for (uint32_t waited = 0;
+         waited < kModeChangePauseMs && running_.load() && setupEvent_.isSet(); ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    setupEvent_.reset();
 }
 
 void ExchangeServer::clientDetached() {

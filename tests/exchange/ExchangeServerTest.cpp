@@ -1,0 +1,410 @@
+#include "exchange/ExchangeServer.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "data/DataExchangeFile.h"
+#include "data/MarkView.h"
+#include "exchange/FrameCore.h"
+#include "platform/SharedObject.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+using exchange::ExchangeBlock;
+using platform::NamedEvent;
+
+// A clock the server thread and the test may both move.
+class SharedClock final : public platform::Clock {
+public:
+    uint32_t tickCount() override { return tick_.load(); }
+    platform::SystemTime localTime() override { return {2026, 3, 2, 17, 9, 30, 5, 0}; }
+    void sleepMs(uint32_t ms) override { tick_ += ms; }
+    void advance(uint32_t ms) { tick_ += ms; }
+
+private:
+    std::atomic<uint32_t> tick_{1000};
+};
+
+// Polls until the condition holds; false after 5 s.
+bool eventually(const std::function<bool()>& condition) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+// The client's side, built from the named objects alone.
+struct Client {
+    Client() {
+        for (auto [event, name] : {std::pair{&raw, exchange::kEventRawRequest},
+                                   {&ready, exchange::kEventDataReady},
+                                   {&setup, exchange::kEventSetup},
+                                   {&masked, exchange::kEventMaskedRequest},
+                                   {&mark, exchange::kEventMarkRequest},
+                                   {&unloaded, exchange::kEventClientUnloaded},
+                                   {&stopped, exchange::kEventServerStopped}})
+            *event = std::move(*NamedEvent::create(name, false));
+        section = std::move(*platform::NamedSection::create(exchange::kSectionName, 528));
+        view = static_cast<ExchangeBlock*>(section.data());
+    }
+    // An on-request read: open, wait for the ready word, copy the block, close.
+    ExchangeBlock request(NamedEvent& event, uint32_t ExchangeBlock::*readyWord) {
+        event.set();
+        EXPECT_TRUE(eventually([&] { return ready.isSet() && view->*readyWord == 1; }));
+        ready.reset();
+        ExchangeBlock copy = *view;
+        event.set();
+        return copy;
+    }
+    void switchMode(uint32_t ExchangeBlock::*requestWord, uint32_t value,
+                    const std::function<bool()>& switched) {
+        view->*requestWord = 1;
+        *(&(view->*requestWord) + 1) = value;
+        setup.set();
+        EXPECT_TRUE(eventually([&] { return switched() && setup.isSet(); }));
+        setup.reset();
+    }
+    NamedEvent raw, ready, setup, masked, mark, unloaded, stopped;
+    platform::NamedSection section;
+    ExchangeBlock* view = nullptr;
+};
+
+struct CountingStarter final : exchange::MarkStarter {
+    void startMarkForClient() override { ++calls; }
+    std::atomic<int> calls{0};
+};
+
+class ExchangeServerTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        platform::setSharedObjectPrefix("cvtest-exchange-" + std::to_string(getpid()));
+        testsupport::shippedTables();
+    }
+    void SetUp() override {
+        engine.settings.MemExchange = 1;
+        setFix(5000, 48.1, 11.5, 520.5, 1);
+    }
+    void startServer(exchange::ExchangeTimings timings = {300, 20}) {
+        server = std::make_unique<exchange::ExchangeServer>(engine, timings);
+        server->setMarkStarter(&starter);
+        ASSERT_TRUE(server->createEvents());
+        ASSERT_TRUE(server->start());
+        client = std::make_unique<Client>();
+    }
+    void setFix(uint32_t tick, double lat, double lon, double alt, int quality) {
+        std::lock_guard<std::mutex> lock(engine.lock());
+        engine::GpsState& s = engine.state;
+        s.position.ggaTick = tick;
+        s.position.latitude = lat;
+        s.position.longitude = lon;
+        s.position.altitude = alt;
+        s.position.quality = static_cast<int16_t>(quality);
+        s.dop.fixMode = 3;
+        s.dop.gsaHdop = 1.0f;
+        s.dop.pdop = 1.5f;
+    }
+    // The timer's publication, under the engine lock.
+    void tick() {
+        std::lock_guard<std::mutex> lock(engine.lock());
+        server->publish(engine.state);
+    }
+
+    SharedClock clock;
+    platform::RecordingPrompter prompter;
+    engine::GpsEngine engine{clock, prompter};
+    CountingStarter starter;
+    std::unique_ptr<exchange::ExchangeServer> server;
+    std::unique_ptr<Client> client;
+};
+
+TEST_F(ExchangeServerTest, RawOnRequestThenRealTimeRepublishesTheSameRecord) {
+    startServer();
+    tick();
+    ExchangeBlock b = client->request(client->raw, &ExchangeBlock::rawReady);
+    EXPECT_EQ(b.rawTick, 5000u);
+    EXPECT_DOUBLE_EQ(b.rawLatitude, 48.1);
+    EXPECT_DOUBLE_EQ(b.rawAltitude, 520.5);
+    EXPECT_DOUBLE_EQ(b.rawPdop, 1.5);
+    EXPECT_DOUBLE_EQ(b.rawEhe, 10.6);
+    EXPECT_EQ(b.rawQuality, 1);
+    ASSERT_TRUE(eventually([&] { return client->view->rawReady == 0; })); // closed
+
+    client->switchMode(&ExchangeBlock::rawModeRequest, 1, [&] { return server->rawRealTime(); });
+    EXPECT_EQ(client->view->rawStatus, 1u);
+    for (int i = 0; i < 2; ++i) {
+        client->ready.reset();
+        tick();
+        EXPECT_TRUE(client->ready.isSet());
+        EXPECT_EQ(client->view->rawReady, 1u);
+        EXPECT_EQ(client->view->rawStatus, 0u);
+        EXPECT_EQ(client->view->rawTick, 5000u);
+    }
+}
+
+TEST_F(ExchangeServerTest, MaskedRecordOnRequest) {
+    struct Case {
+        const char* datum;
+        double lat, alt;
+        int quality;
+        uint32_t status;
+        int16_t reason;
+        double wantLat, wantAltM, wantAltFt;
+        char hemisphere;
+        int32_t deg, minWhole;
+        double min, sec;
+        const char* zone;
+    };
+    const Case cases[] = {
+        {"WGE", -0.5, 100, 1, 0, 0, -0.5, 100, 328.084, 'S', 0, 30, 30.0, 0.0, "32M"},
+        {"ADI-M", 10.0, 100, 1, 0, 0, 9.9990237834, 111.9, 328.084, 'N', 9, 59, 59.941427,
+         56.485621, "35P"},
+        {"WGE", 10.0, 100, 0, 5, 7, 0, 0, 0, 0, 0, 0, 0, 0, ""}, // no fix: rejected, zeroed
+    };
+    startServer();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.datum + std::string(" quality ") + std::to_string(c.quality));
+        std::strcpy(engine.settings.Datum, c.datum);
+        setFix(7000, c.lat, c.datum[0] == 'A' ? 30.0 : 11.5, c.alt, c.quality);
+        ExchangeBlock b = client->request(client->masked, &ExchangeBlock::maskedReady);
+        EXPECT_EQ(b.maskedStatus, c.status);
+        EXPECT_EQ(b.maskedReason, c.reason);
+        EXPECT_EQ(b.maskedTick, 7000u);
+        EXPECT_EQ(b.maskedQuality, c.quality);
+        EXPECT_NEAR(b.maskedLatitude, c.wantLat, 1e-6);
+        EXPECT_NEAR(b.maskedAltitudeM, c.wantAltM, 1e-3);
+        EXPECT_NEAR(b.maskedAltitudeFt, c.wantAltFt, 1e-9);
+        EXPECT_EQ(b.maskedLatHemisphere, c.hemisphere);
+        EXPECT_EQ(b.maskedLatDeg, c.deg);
+        EXPECT_EQ(b.maskedLatMinWhole, c.minWhole);
+        EXPECT_NEAR(b.maskedLatMin, c.min, 1e-5);
+        EXPECT_NEAR(b.maskedLatSec, c.sec, 1e-3);
+        EXPECT_STREQ(b.maskedUtmZone, c.zone);
+        ASSERT_TRUE(eventually([&] { return client->view->maskedReady == 0; }));
+    }
+}
+
+TEST_F(ExchangeServerTest, MaskedRealTimeWithoutNewFixReportsNoNewData) {
+    startServer();
+    client->switchMode(&ExchangeBlock::maskedModeRequest, 1,
+                       [&] { return server->maskedRealTime(); });
+    tick();
+    EXPECT_EQ(client->view->maskedStatus, 0u);
+    EXPECT_DOUBLE_EQ(client->view->maskedLatitude, 48.1);
+    tick(); // the same GGA again
+    const ExchangeBlock& b = *client->view;
+    EXPECT_EQ(b.maskedStatus, 4u);
+    EXPECT_EQ(b.maskedTick, 5000u);
+    EXPECT_EQ(b.maskedQuality, 1);
+    EXPECT_DOUBLE_EQ(b.maskedLatitude, 0.0);
+    EXPECT_DOUBLE_EQ(b.maskedEheM, 0.0);
+    EXPECT_EQ(b.maskedLatHemisphere, 0);
+    EXPECT_STREQ(b.maskedUtmZone, "");
+}
+
+TEST_F(ExchangeServerTest, NonBlockingMarkBeforeAndAfterAPublishedMark) {
+    startServer();
+    ExchangeBlock b = client->request(client->mark, &ExchangeBlock::markReady);
+    EXPECT_EQ(b.markStatus, 4u);
+    EXPECT_DOUBLE_EQ(b.markLatitude, 0.0);
+    EXPECT_EQ(b.markDatum[0], 0);
+    ASSERT_TRUE(eventually([&] { return client->view->markReady == 0; }));
+
+    data::ExchangeMark mark;
+    mark.final = {-33.5, 151.25, 40.0};
+    mark.ehe = 2.0;
+    mark.fixCount = 5;
+    mark.offsetDistance = 10.0;
+    server->publishMark(true, mark);
+    b = client->request(client->mark, &ExchangeBlock::markReady);
+    EXPECT_EQ(b.markStatus, 0u);
+    EXPECT_EQ(b.markLatHemisphere, 'S');
+    EXPECT_EQ(b.markLonHemisphere, 'E');
+    EXPECT_DOUBLE_EQ(b.markAltitudeFt, 131.2336);
+    EXPECT_DOUBLE_EQ(b.markEheFt, 6.56168);
+    EXPECT_DOUBLE_EQ(b.markOffsetDistanceFt, 32.8084);
+    EXPECT_EQ(b.markReadings, 5);
+    EXPECT_STREQ(b.markDatum, "WGE");
+    EXPECT_STREQ(b.markUtmZone, "56H");
+    ASSERT_TRUE(eventually([&] { return engine.markPending == 0; })); // read, then closed
+}
+
+TEST_F(ExchangeServerTest, BlockingMarkAnswersWithTheDialogsOutcome) {
+    startServer();
+    client->switchMode(&ExchangeBlock::markModeRequest, 1, [&] { return server->markBlocking(); });
+    data::ExchangeMark first;
+    first.final = {12.0, 13.0, 14.0};
+    for (auto [valid, status, wantLat] : {std::tuple{true, 0u, 12.0}, {false, 5u, 12.0}}) {
+        client->mark.set();
+        ASSERT_TRUE(eventually([&] { return starter.calls.load() > 0; }));
+        starter.calls = 0;
+        client->ready.reset();
+        server->publishMark(valid, first);
+        EXPECT_TRUE(client->ready.isSet());
+        EXPECT_EQ(client->view->markReady, 1u);
+        EXPECT_EQ(client->view->markStatus, status);
+        EXPECT_DOUBLE_EQ(client->view->markLatitude, wantLat); // a cancel keeps the last mark
+        client->mark.set();                                    // closes the request
+        ASSERT_TRUE(eventually([&] { return client->view->markReady == 0; }));
+    }
+}
+
+TEST_F(ExchangeServerTest, ClientUnloadResetsModesAndReleasesItsHold) {
+    startServer();
+    client->switchMode(&ExchangeBlock::rawModeRequest, 1, [&] { return server->rawRealTime(); });
+    client->raw.set(); // a request opened and never closed
+    ASSERT_TRUE(eventually([&] { return !client->raw.isSet(); }));
+    client->unloaded.set();
+    ASSERT_TRUE(eventually([&] { return !server->rawRealTime(); }));
+    setFix(6000, 1.0, 2.0, 3.0, 1);
+    tick();
+    EXPECT_EQ(client->view->rawTick, 6000u);
+}
+
+TEST_F(ExchangeServerTest, RequestLeftOpenIsClosedAfterTheLimit) {
+    startServer();
+    client->raw.set(); // opened, never closed
+    ASSERT_TRUE(eventually([&] { return client->view->rawReady == 1; }));
+    setFix(6000, 1.0, 2.0, 3.0, 1);
+    tick();
+    EXPECT_EQ(client->view->rawTick, 0u); // held
+    clock.advance(400);
+    ASSERT_TRUE(eventually([&] { return client->view->rawReady == 0; }));
+    tick();
+    EXPECT_EQ(client->view->rawTick, 6000u);
+}
+
+TEST_F(ExchangeServerTest, ClientKilledMidRequestIsDetachedWithoutWaitingForTheLimit) {
+    int toChild[2], fromChild[2];
+    ASSERT_EQ(pipe(toChild), 0);
+    ASSERT_EQ(pipe(fromChild), 0);
+    const pid_t child = fork(); // before any thread of this test exists
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        char c;
+        if (read(toChild[0], &c, 1) != 1) _exit(1);
+        auto section = platform::NamedSection::create(exchange::kSectionName, 528);
+        auto raw = NamedEvent::create(exchange::kEventRawRequest, false);
+        raw->set();
+        if (write(fromChild[1], "r", 1) != 1) _exit(1);
+        pause();
+        _exit(0);
+    }
+    startServer({60000, 20});
+    char c = 'g';
+    ASSERT_EQ(write(toChild[1], &c, 1), 1);
+    ASSERT_EQ(read(fromChild[0], &c, 1), 1);
+    ASSERT_TRUE(eventually([&] { return client->view->rawReady == 1; }));
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    for (int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]})
+        close(fd);
+    clock.advance(100);
+    setFix(6000, 1.0, 2.0, 3.0, 1);
+    EXPECT_TRUE(eventually([&] {
+        tick();
+        return client->view->rawTick == 6000u;
+    }));
+}
+
+TEST_F(ExchangeServerTest, GarbageRequestAreaIsReadAsModes) {
+    startServer();
+    std::memset(static_cast<void*>(client->view), 0xA5, sizeof(ExchangeBlock));
+    client->view->rawModeValue = 7; // not 0: real time
+    client->view->markModeValue = 0;
+    client->setup.set();
+    ASSERT_TRUE(eventually([&] { return server->rawRealTime() && server->maskedRealTime(); }));
+    EXPECT_FALSE(server->markBlocking());
+    EXPECT_EQ(client->view->markStatus, 1u);
+    tick(); // real time: published and announced
+    EXPECT_EQ(client->view->rawReady, 1u);
+    EXPECT_EQ(client->view->rawTick, 5000u);
+    EXPECT_EQ(client->view->markTick, 0xA5A5A5A5u); // nothing written outside what changed
+}
+
+TEST_F(ExchangeServerTest, StopWakesAndJoinsTheThreadAndLeavesTheStopEventSet) {
+    auto threads = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                             std::filesystem::directory_iterator{});
+    };
+    const auto before = threads();
+    startServer();
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(threads(), before + 1);
+        server->stop();
+        EXPECT_EQ(threads(), before);
+        EXPECT_TRUE(client->stopped.isSet());
+        ASSERT_TRUE(server->start());
+        EXPECT_TRUE(client->stopped.isSet());
+    }
+}
+
+TEST_F(ExchangeServerTest, SectionHeldWithAnotherSizeLeavesTheServerStopped) {
+    auto other = platform::NamedSection::create(exchange::kSectionName, 100);
+    ASSERT_TRUE(other);
+    exchange::ExchangeServer s(engine);
+    ASSERT_TRUE(s.createEvents());
+    EXPECT_FALSE(s.start());
+    EXPECT_FALSE(s.running());
+    EXPECT_EQ(prompter.messages(),
+              std::vector<std::string>{"Could not create shared memory. Method stopped"});
+}
+
+// The main window's core: only a mark started from another program reaches the exchange.
+class NullMarkView final : public data::MarkView {
+public:
+    void showFixStatus(const std::u16string&) override {}
+    void showVerdict(const std::u16string&) override {}
+    void showCurrent(const data::MarkTexts&) override {}
+    void showPoint(const data::MarkTexts&) override {}
+    void clearPoint() override {}
+    void showWaypointNumber(const std::u16string&) override {}
+    void setName(const std::u16string&) override {}
+    std::u16string name() const override { return u""; }
+    void setButtonText(data::MarkButton, const std::u16string&) override {}
+    void setStoreEnabled(bool) override {}
+    void showAveraging(bool) override {}
+    void setProgressRange(int) override {}
+    void setProgress(int) override {}
+    bool askOffset(data::OffsetInputValues&) override { return false; }
+    void hide() override {}
+    void markClosed(bool exported) override { core->markFinished(exported); }
+    exchange::FrameCore* core = nullptr;
+};
+
+TEST_F(ExchangeServerTest, FrameCoreHandsOnlyOutsideMarksToTheExchange) {
+    NullMarkView view;
+    exchange::FrameWindow window;
+    exchange::FrameCore core(engine, view, window, {300, 20});
+    view.core = &core;
+    core.startExchange();
+    Client c;
+    c.switchMode(&ExchangeBlock::markModeRequest, 1,
+                 [&] { return core.exchange().markBlocking(); });
+    core.mark(false); // from the menu
+    core.markController().pressCancel();
+    EXPECT_EQ(c.view->markReady, 0u);
+    c.mark.set(); // a client's blocking request: the next tick opens the mark
+    EXPECT_TRUE(eventually([&] {
+        core.tick();
+        return core.markController().isOpen();
+    }));
+    core.markController().pressCancel();
+    EXPECT_EQ(c.view->markReady, 1u);
+    EXPECT_EQ(c.view->markStatus, 5u);
+}
+
+} // namespace
