@@ -119,7 +119,7 @@ TEST(Cvtool, EveryCommandHasItsHelpAndItsSectionInTheManual) {
     const auto top = runCvtool("--help");
     for (const char* command :
          {"nmea", "simulate", "watch", "geo", "geo datums", "geo shift", "geo utm", "geo wmm",
-          "geo nav", "geo format", "ini", "reg", "port", "wpt", "mark", "convert"}) {
+          "geo nav", "geo format", "ini", "reg", "port", "wpt", "mark", "convert", "serve"}) {
         SCOPED_TRACE(command);
         const auto r = runCvtool(std::string(command) + " --help");
         EXPECT_EQ(r.status, 0);
@@ -262,6 +262,9 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
         {"mark --ini $DIR/cv.ini --offset 10,400,0 -", "", "", 2,
          "Enter a number between -360 and 360.", {{"cv.ini", ""}}},
         {"mark -", "", "", 2, "--ini FILE is needed"},
+        // serve: a replay that cannot be read stops it before anything is shared.
+        {"serve --nmea $DIR/none.nmea", "", "", 2, "cannot read"},
+        {"serve $DIR/", "", "", 2, "unexpected operand"},
         // convert: the options reach the conversion; its messages on stderr.
         {"convert $DIR/w.txt $DIR/o.txt --format dm --units 1", "", "...1 waypoint written to ...o.txt\n",
          0, "=", {{"w.txt", kPlainWpt}}, {}, {"o.txt", "2024/5/1,14: 5: 3,1,Gate,N,40,30.00000,W,111,"
