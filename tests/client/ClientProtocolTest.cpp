@@ -8,6 +8,9 @@
 #include <functional>
 #include <thread>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cvce.h>
 
 #include "exchange/ExchangeBlock.h"
@@ -262,6 +265,20 @@ TEST_F(ClientProtocol, ServerStoppedFailsTheCallAndResetsTheLibrary) {
     // The reset returned the cached raw mode to on request.
     EXPECT_EQ(getRawRT(o), 0);
     EXPECT_EQ(errorOf(0), 3);
+}
+
+TEST_F(ClientProtocol, UnloadingTheLibraryTellsTheServer) {
+    NamedEvent unloaded = event(exchange::kEventClientUnloaded);
+    unloaded.reset();
+    pid_t child = fork();
+    if (child == 0) {
+        execl(CVCE_PROBE_PATH, CVCE_PROBE_PATH, "load", nullptr);
+        _exit(127);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(unloaded.isSet());
 }
 
 // The one test that waits for the library's time-out.
