@@ -57,6 +57,11 @@ constexpr KindLayout kLayout[kKinds] = {
      offsetof(ExchangeBlock, markModeRequest)},
 };
 
+// A request event that is still set has not been taken by the server yet: a set now would merge
+// with it and the server would see one request where there are two (the close of the last one
+// and the open of the next), so a new request waits this long for the server to take it.
+constexpr auto kRequestTakenWait = std::chrono::milliseconds(200);
+
 // The three control words read at a time: the ready (or status) word and the two after it.
 constexpr size_t kControlWordsBytes = 12;
 
@@ -65,6 +70,14 @@ using Clock = std::chrono::steady_clock;
 uint32_t elapsedMs(Clock::time_point since) {
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count();
     return static_cast<uint32_t>(std::clamp<int64_t>(ms, 0, UINT32_MAX));
+}
+
+// Sets a kind's request event once the server has taken its previous set (see kRequestTakenWait).
+void openRequest(NamedEvent& request) {
+    const Clock::time_point start = Clock::now();
+    while (request.isSet() && Clock::now() - start < kRequestTakenWait)
+        std::this_thread::yield();
+    request.set();
 }
 
 struct ClientState {
@@ -181,7 +194,7 @@ int readOnDemand(int kind) {
     }
     const KindLayout& layout = kLayout[kind];
     NamedEvent& request = s->request[kind];
-    request.set();
+    openRequest(request);
     const Clock::time_point start = Clock::now();
     int result = 0;
     bool answered = false;
@@ -247,7 +260,7 @@ int readRealTime(int kind) {
         }
         // Opening a request makes the server hold the record still while it is read.
         s->dataReady.reset();
-        request.set();
+        openRequest(request);
         std::this_thread::yield();
         woke = s->waitDataOrStop(NamedEvent::kInfinite);
         if (woke == 1) {
@@ -278,7 +291,7 @@ int readMarkBlocking() {
     }
     const KindLayout& layout = kLayout[kind];
     NamedEvent& request = s->request[kind];
-    request.set();
+    openRequest(request);
     const Clock::time_point start = Clock::now();
     for (;;) {
         int woke = s->waitDataOrStop(NamedEvent::kInfinite);

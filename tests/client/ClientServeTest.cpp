@@ -16,6 +16,7 @@
 
 #include <cvce.h>
 
+#include "data/ConfigTexts.h"
 #include "exchange/ExchangeBlock.h"
 #include "platform/NamedEvent.h"
 #include "platform/NamedSection.h"
@@ -98,27 +99,6 @@ std::string replay() {
     return text;
 }
 
-struct Server {
-    testsupport::TempDir dir;
-    std::unique_ptr<Child> process;
-};
-
-// Starts `cvtool serve` with cv.ini text and extra arguments; waits until it serves.
-std::unique_ptr<Server> startServer(const std::string& ini, std::vector<std::string> extra = {}) {
-    auto s = std::make_unique<Server>();
-    for (const char* table : {"ellips.dat", "3_param.dat", "7_param.dat", "WMM.COF"})
-        testsupport::writeFile(s->dir.file(table), testsupport::readFile(testsupport::sourcePath(
-                                                       std::string("share/") + table)));
-    testsupport::writeFile(s->dir.file("cv.ini"), ini);
-    testsupport::writeFile(s->dir.file("replay.nmea"), replay());
-    std::vector<std::string> args = {CVTOOL_PATH,   "serve",  "--dir",
-                                     s->dir.path(), "--nmea", s->dir.file("replay.nmea")};
-    args.insert(args.end(), extra.begin(), extra.end());
-    s->process = std::make_unique<Child>(args);
-    EXPECT_TRUE(s->process->awaitLine("serving on"));
-    return s;
-}
-
 struct RawOut {
     unsigned long tick = 0;
     double lat = 0, lon = 0, alt = 0, pdop = 0, ehe = 0;
@@ -127,6 +107,46 @@ struct RawOut {
 int getRaw(RawOut& o, bool realTime) {
     auto* call = realTime ? &GetRawRT : &GetRawGPS;
     return call(o.tick, o.lat, o.lon, o.alt, o.pdop, o.ehe, o.quality);
+}
+
+struct Server {
+    testsupport::TempDir dir;
+    std::unique_ptr<Child> process;
+};
+
+// Starts `cvtool serve` with one cv.ini line ("KEY=VALUE") changed and extra arguments; waits until
+// it serves.
+std::unique_ptr<Server> startServer(const std::string& ini, std::vector<std::string> extra = {}) {
+    // A server stopped before leaves "CVCE_MSG" set.
+    for (const char* name : {exchange::kEventServerStopped, exchange::kEventClientUnloaded,
+                             exchange::kEventDataReady, exchange::kEventSetup})
+        NamedEvent::create(name, false)->reset();
+    auto s = std::make_unique<Server>();
+    for (const char* table : {"ellips.dat", "3_param.dat", "7_param.dat", "WMM.COF"})
+        testsupport::writeFile(s->dir.file(table), testsupport::readFile(testsupport::sourcePath(
+                                                       std::string("share/") + table)));
+    // cv.ini: the defaults with the given key's value changed.
+    std::string text = configtexts::defaultFile(s->dir.path());
+    if (!ini.empty()) {
+        const std::string key = ini.substr(0, ini.find('=') + 1);
+        const size_t at = text.find(key);
+        text.replace(at, text.find('\n', at) - at, ini);
+    }
+    testsupport::writeFile(s->dir.file("cv.ini"), text);
+    testsupport::writeFile(s->dir.file("replay.nmea"), replay());
+    std::vector<std::string> args = {CVTOOL_PATH,   "serve",  "--dir",
+                                     s->dir.path(), "--nmea", s->dir.file("replay.nmea")};
+    args.insert(args.end(), extra.begin(), extra.end());
+    s->process = std::make_unique<Child>(args);
+    EXPECT_TRUE(s->process->awaitLine("serving on"));
+    // The first epoch reaches the exchange with the next update.
+    RawOut o;
+    for (int i = 0; i < 50 && o.quality != 1; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_EQ(getRaw(o, false), 1);
+    }
+    EXPECT_EQ(o.quality, 1);
+    return s;
 }
 
 struct MarkOut {
@@ -153,12 +173,6 @@ short errorOf(int kind) {
 
 class ClientServe : public ::testing::Test {
 protected:
-    void SetUp() override {
-        // A server stopped by an earlier test leaves "CVCE_MSG" set.
-        for (const char* name : {exchange::kEventServerStopped, exchange::kEventClientUnloaded,
-                                 exchange::kEventDataReady, exchange::kEventSetup})
-            NamedEvent::create(name, false)->reset();
-    }
     void TearDown() override {
         for (int kind = 0; kind < 3; ++kind)
             SwitchModes(kind, 0);
@@ -173,7 +187,7 @@ TEST_F(ClientServe, RawOnRequestThenRealTimeWithTheTickMoving) {
     EXPECT_DOUBLE_EQ(o.lat, 47.5);
     EXPECT_DOUBLE_EQ(o.lon, -122.25);
     EXPECT_DOUBLE_EQ(o.alt, 12.5);
-    EXPECT_DOUBLE_EQ(o.pdop, 1.8);
+    EXPECT_EQ(o.pdop, double(1.8f)); // single precision, widened
     EXPECT_EQ(o.quality, 1);
     ASSERT_EQ(SwitchModes(0, 1), 1);
     RawOut first;
@@ -185,7 +199,7 @@ TEST_F(ClientServe, RawOnRequestThenRealTimeWithTheTickMoving) {
 }
 
 TEST_F(ClientServe, MaskedReadOfAFixThatFailsAMaskGivesStatusFiveAndTheReason) {
-    auto server = startServer("MaskDGPS=Yes\n");
+    auto server = startServer("MaskDGPS=Yes");
     unsigned long tick = 0;
     double d[16] = {};
     char ns = 0, ew = 0, zone[16] = {};
