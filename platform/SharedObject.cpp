@@ -48,7 +48,12 @@ std::string initialPrefix() {
     const char* p = std::getenv("CORVANE_SHM_PREFIX");
     return p != nullptr && *p != '\0' ? std::string(p) : std::string("corvane");
 }
-std::string prefix = initialPrefix();
+// Made on first use and never destroyed: the client library's load and unload run among the
+// static constructors and destructors of its objects, in no fixed order with this one.
+std::string& prefix() {
+    static std::string* value = new std::string(initialPrefix());
+    return *value;
+}
 
 Header* header(void* base) {
     return static_cast<Header*>(base);
@@ -123,7 +128,7 @@ void initialiseHeader(Header* h, size_t payloadBytes) {
 
 void setSharedObjectPrefix(std::string_view p) {
     std::lock_guard lock(prefixLock);
-    prefix = p;
+    prefix() = p;
 }
 
 std::string sharedObjectName(std::string_view name) {
@@ -134,7 +139,7 @@ std::string sharedObjectName(std::string_view name) {
     std::string out;
     {
         std::lock_guard lock(prefixLock);
-        out = "/" + prefix + "-" + std::to_string(geteuid()) + "-";
+        out = "/" + prefix() + "-" + std::to_string(geteuid()) + "-";
     }
     static const char hex[] = "0123456789ABCDEF";
     for (char c : name) {
@@ -158,7 +163,7 @@ std::string sharedObjectName(std::string_view name) {
 
 std::string sharedTableName(std::string_view table) {
     std::lock_guard lock(prefixLock);
-    return "/" + prefix + "-" + std::to_string(geteuid()) + "." + std::string(table);
+    return "/" + prefix() + "-" + std::to_string(geteuid()) + "." + std::string(table);
 }
 
 std::unique_ptr<SharedObject> SharedObject::open(const std::string& objectName, size_t payloadBytes,
