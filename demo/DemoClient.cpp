@@ -1,6 +1,6 @@
 #include "demo/DemoClient.h"
 
-#include "client/cvce.h"
+#include <cvce.h>
 
 #include <cstdio>
 #include <string>

@@ -13,7 +13,6 @@
 namespace {
 
 TEST(DemoDialog, ControlsAreFoundByTheirAccessibleNamesWithTheirFirstTexts) {
-    demotest::application();
     demotest::RecordingMessages messages;
     DemoDialog dialog(messages);
     EXPECT_EQ(dialog.windowTitle(), "ZezOdize - Demo 1");
@@ -32,7 +31,6 @@ TEST(DemoDialog, ControlsAreFoundByTheirAccessibleNamesWithTheirFirstTexts) {
 }
 
 TEST(DemoDialog, EscapeAndEnterDoNotCloseIt) {
-    demotest::application();
     demotest::RecordingMessages messages;
     DemoDialog dialog(messages);
     dialog.show();
@@ -49,7 +47,6 @@ TEST(DemoDialog, EscapeAndEnterDoNotCloseIt) {
 // The only test that waits for the library's time-out (about 3 s): no program serves this
 // binary's own shared-object prefix.
 TEST(DemoDialog, GetWithoutAProgramReportsTheTimeOutUnderItsCaption) {
-    demotest::application();
     demotest::RecordingMessages messages;
     DemoDialog dialog(messages);
     demotest::named<QPushButton>(dialog, "Get")->click();

@@ -1,16 +1,13 @@
-#include "tests/demo/DemoTestSupport.h"
+// The demo's tests run inside one QApplication that ends before the program's exit handlers, on
+// the offscreen platform unless one is chosen.
 
+#include <QApplication>
 #include <cstdlib>
+#include <gtest/gtest.h>
 
-namespace demotest {
-
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "demo_tests";
-    static char* argv[] = {name, nullptr};
+int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static QApplication app(argc, argv);
-    return app;
+    testing::InitGoogleTest(&argc, argv);
+    QApplication application(argc, argv);
+    return RUN_ALL_TESTS();
 }
-
-} // namespace demotest

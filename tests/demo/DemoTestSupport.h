@@ -1,10 +1,8 @@
 #pragma once
-// Helpers of the demo's tests: the offscreen application, a message record, and controls found
-// by their accessible names.
+// Helpers of the demo's tests: a message record and controls found by their accessible names.
 
 #include "demo/DemoMessages.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QString>
 #include <gtest/gtest.h>
@@ -14,9 +12,6 @@
 #include <vector>
 
 namespace demotest {
-
-// The one QApplication of the test program, on the offscreen platform unless one is chosen.
-QApplication& application();
 
 // Keeps the messages in the order shown; the worker thread reports from its own thread.
 class RecordingMessages final : public DemoMessages {
