@@ -94,6 +94,9 @@ public:
     GpsState state;
     Settings settings;
     int32_t settingsChanged = 0;
+    // A mark was handed to the memory exchange in non-blocking mode and no client has read it
+    // yet. Set and cleared by exchange/ExchangeServer under its exchange lock.
+    int32_t markPending = 0;
     // The waypoints of the open waypoint file (data/WaypointFile.h reads and writes it).
     WaypointStore waypoints;
 

@@ -7,6 +7,8 @@
 
 namespace platform {
 
+NamedSection::NamedSection() noexcept = default;
+
 NamedSection::~NamedSection() {
     close();
 }
@@ -67,6 +69,15 @@ void* NamedSection::data() const {
 
 size_t NamedSection::size() const {
     return object_ ? object_->payloadBytes() : 0;
+}
+
+std::vector<pid_t> NamedSection::holders() const {
+    if (!object_) return {};
+    pid_t pids[SharedObject::kMaxHolders];
+    SharedObject::Lock lock(*object_);
+    if (!lock.ok()) return {};
+    const int n = object_->holderPids(SharedObject::kWholeObject, pids);
+    return std::vector<pid_t>(pids, pids + n);
 }
 
 void NamedSection::close() {

@@ -12,6 +12,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
+#include <vector>
 
 namespace platform {
 
@@ -19,7 +21,7 @@ class SharedObject;
 
 class NamedSection {
 public:
-    NamedSection() = default;
+    NamedSection() noexcept;
     ~NamedSection();
     NamedSection(NamedSection&& other) noexcept;
     NamedSection& operator=(NamedSection&& other) noexcept;
@@ -36,6 +38,9 @@ public:
     bool isOpen() const { return object_ != nullptr; }
     void* data() const;
     size_t size() const;
+    // The live processes that hold the section (this one included), in no particular order;
+    // empty when the section is not open or its table cannot be locked.
+    std::vector<pid_t> holders() const;
     // Unmaps and closes this handle; the section goes when no live process holds it any more.
     void close();
 

@@ -300,6 +300,13 @@ bool SharedObject::unused() const {
     return true;
 }
 
+int SharedObject::holderPids(uint32_t slot, pid_t* pids) const {
+    int n = 0;
+    for (const Holder& h : header(base_)->holders)
+        if (h.count > 0 && h.slot == slot) pids[n++] = h.pid;
+    return n;
+}
+
 bool SharedObject::addHolder(uint32_t slot) {
     const pid_t self = getpid();
     Holder* free = nullptr;

@@ -78,6 +78,9 @@ public:
     bool slotHeld(uint32_t slot) const;
     // True when no process holds anything in the object.
     bool unused() const;
+    // The processes holding the slot, at most kMaxHolders of them, written into pids; returns
+    // their number.
+    int holderPids(uint32_t slot, pid_t* pids) const;
     // Counts one more handle of this process on slot; false when the table is full.
     bool addHolder(uint32_t slot);
     // Takes one handle of this process off slot.

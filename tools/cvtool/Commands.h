@@ -14,5 +14,6 @@ int cmdPort(int argc, char** argv);
 int cmdWpt(int argc, char** argv);
 int cmdMark(int argc, char** argv);
 int cmdConvert(int argc, char** argv);
+int cmdServe(int argc, char** argv);
 
 } // namespace cvtool

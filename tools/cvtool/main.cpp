@@ -25,6 +25,7 @@ constexpr Command kCommands[] = {
     {"wpt", cvtool::cmdWpt, "a waypoint file as JSON lines, or written back by the program"},
     {"mark", cvtool::cmdMark, "mark a point from an NMEA stream, as the Mark Point dialog does"},
     {"convert", cvtool::cmdConvert, "convert a waypoint file to delimited text, GPX or GeoJSON"},
+    {"serve", cvtool::cmdServe, "serve the memory exchange to client programs, without windows"},
 };
 
 void printHelp(std::FILE* out) {
@@ -45,8 +46,8 @@ void printHelp(std::FILE* out) {
 int main(int argc, char** argv) {
     if (argc < 2)
         return cvtool::usageError(
-            "a command is needed: nmea, simulate, watch, geo, ini, reg, port, wpt, mark or "
-            "convert (see cvtool --help)");
+            "a command is needed: nmea, simulate, watch, geo, ini, reg, port, wpt, mark, "
+            "convert or serve (see cvtool --help)");
     const char* first = argv[1];
     if (std::strcmp(first, "--help") == 0 || std::strcmp(first, "-h") == 0 ||
         std::strcmp(first, "help") == 0) {
