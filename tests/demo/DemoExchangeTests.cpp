@@ -33,6 +33,7 @@ public:
         pid_ = fork();
         if (pid_ == 0) {
             dup2(out[1], STDOUT_FILENO);
+            setenv("CORVANE_REGISTRY", dir.file("registry.reg").c_str(), 1);
             execl(CVTOOL_PATH, "cvtool", "serve", "--dir", dir.path().c_str(), "--nmea",
                   dir.file("fix.nmea").c_str(), "--seconds", "100", static_cast<char*>(nullptr));
             _exit(127);
@@ -69,9 +70,13 @@ TEST(DemoExchange, GetTimedAndRealTimeReadTheServedPosition) {
     auto dialog = std::make_unique<DemoDialog>(messages);
     auto press = [&](const char* name) { demotest::named<QPushButton>(*dialog, name)->click(); };
 
-    // The first publication follows the first replayed sentence.
+    // The first fix is published within a few updates; the reads are spaced like a user's.
     EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return press("Get"), demotest::field(*dialog, "Quality") == "Q:1"; }, 10000));
+        [&] {
+            press("Get");
+            return demotest::field(*dialog, "Quality") == "Q:1" || (QTest::qWait(300), false);
+        },
+        10000));
     const struct {
         const char* name;
         const char* text;
@@ -90,13 +95,15 @@ TEST(DemoExchange, GetTimedAndRealTimeReadTheServedPosition) {
     }
     // Leaving real time switches the raw kind back, so the timed reads are answered.
     press("Timed");
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return demotest::field(*dialog, "Mode") == "TIMED"; }, 10000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return count(*dialog) >= 2; }, 10000));
-    EXPECT_EQ(demotest::field(*dialog, "Mode"), "TIMED");
     press("Real Time");
     EXPECT_TRUE(QTest::qWaitFor([&] { return count(*dialog) >= 1; }, 10000));
     // Closing the window while its worker reads ends the worker.
     dialog.reset();
-    EXPECT_TRUE(messages.entries().empty());
+    for (const auto& [text, caption] : messages.entries())
+        ADD_FAILURE() << caption << ": " << text;
 }
 
 } // namespace
