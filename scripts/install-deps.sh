@@ -8,6 +8,7 @@ packages=(
     clang libclang-rt-14-dev clang-format ccache
     libsystemd-dev dbus-daemon
     libpugixml-dev nlohmann-json3-dev gdal-bin
+    qt6-base-dev xvfb xauth
 )
 missing=()
 for p in "${packages[@]}"; do
