@@ -249,8 +249,10 @@ TEST_F(ExchangeServerTest, ClientKilledMidRequestIsDetachedWithoutWaitingForTheL
     const pid_t child = fork(); // before any thread of this test exists
     ASSERT_GE(child, 0);
     if (child == 0) {
+        // Both kept open: an event nobody holds vanishes with its state.
         auto section = platform::NamedSection::create(exchange::kSectionName, 528);
-        NamedEvent::create(exchange::kEventRawRequest, false)->set();
+        auto request = NamedEvent::create(exchange::kEventRawRequest, false);
+        request->set();
         for (;;)
             pause();
     }
