@@ -95,6 +95,11 @@ struct ClientState {
     std::atomic<bool> serverGone{false};
     std::atomic<bool> timedOut[kKinds]{};
     std::atomic<bool> wrongMode[kKinds]{};
+    // The status word that came with the last answer of each kind, kNoAnswer while the kind's
+    // last call got none. The server rewrites the mark status word as soon as a request is closed
+    // (endMark), so the word in the section no longer tells how the call ended.
+    static constexpr int64_t kNoAnswer = -1; // no status word is negative
+    std::atomic<int64_t> answerStatus[kKinds] = {kNoAnswer, kNoAnswer, kNoAnswer};
 
     // Copies a kind's record from the section into clientBlock. Each kind has its own region, so
     // threads serving different kinds never write the same bytes.
@@ -110,6 +115,12 @@ struct ClientState {
         std::atomic_thread_fence(std::memory_order_acquire);
         std::memcpy(words, view + offset, kControlWordsBytes);
         return words[0];
+    }
+    // Keeps the status word of an answer while its request is still open.
+    uint32_t noteAnswer(int kind) {
+        const uint32_t status = fetchWord(kLayout[kind].statusOffset);
+        answerStatus[kind] = status;
+        return status;
     }
 
     // Waits for "GPS_DATA_READY" or "CVCE_MSG": 0, 1, or a NamedEvent failure code.
@@ -130,6 +141,7 @@ struct ClientState {
         for (int k = 0; k < kKinds; ++k) {
             timedOut[k] = false;
             wrongMode[k] = false;
+            answerStatus[k] = kNoAnswer;
             mode[k] = 0;
         }
     }
@@ -188,6 +200,7 @@ __attribute__((destructor)) void unloadLibrary() {
 int readOnDemand(int kind) {
     ClientState* s = state;
     if (!s) return 0;
+    s->answerStatus[kind] = ClientState::kNoAnswer;
     if (s->mode[kind] != 0) {
         s->wrongMode[kind] = true;
         return 0;
@@ -212,8 +225,7 @@ int readOnDemand(int kind) {
             }
             s->dataReady.reset();
             answered = true;
-            if (kind == exchange::KindMark &&
-                s->fetchWord(layout.statusOffset) == exchange::StatusModeChanged) {
+            if (s->noteAnswer(kind) == exchange::StatusModeChanged && kind == exchange::KindMark) {
                 request.set();
                 break;
             }
@@ -240,6 +252,7 @@ int readOnDemand(int kind) {
 int readRealTime(int kind) {
     ClientState* s = state;
     if (!s) return 0;
+    s->answerStatus[kind] = ClientState::kNoAnswer;
     if (s->mode[kind] == 0) {
         s->wrongMode[kind] = true;
         return 0;
@@ -269,6 +282,7 @@ int readRealTime(int kind) {
         }
         if (woke != 0) return 0;
         s->dataReady.reset();
+        s->noteAnswer(kind);
         s->fetchRecord(kind);
         request.set();
         done = true;
@@ -285,6 +299,7 @@ int readMarkBlocking() {
     constexpr int kind = exchange::KindMark;
     ClientState* s = state;
     if (!s) return 0;
+    s->answerStatus[kind] = ClientState::kNoAnswer;
     if (s->mode[kind] == 0) {
         s->wrongMode[kind] = true;
         return 0;
@@ -307,7 +322,7 @@ int readMarkBlocking() {
             continue;
         }
         s->dataReady.reset();
-        if (s->fetchWord(layout.statusOffset) == exchange::StatusModeChanged) {
+        if (s->noteAnswer(kind) == exchange::StatusModeChanged) {
             request.set();
             return 0;
         }
@@ -544,6 +559,8 @@ int GetError(int kind, short& code) {
         code = exchange::StatusTimedOut;
     } else if (s->wrongMode[kind].exchange(false)) {
         code = exchange::StatusWrongMode;
+    } else if (int64_t answer = s->answerStatus[kind]; answer != ClientState::kNoAnswer) {
+        code = static_cast<short>(answer);
     } else {
         size_t word = (kLayout[kind].statusOffset - offsetof(ExchangeBlock, rawStatus)) / 4;
         code = static_cast<short>(status[word]);

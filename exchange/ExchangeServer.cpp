@@ -18,7 +18,10 @@ namespace exchange {
 
 namespace {
 
-constexpr uint32_t kModeChangePauseMs = 500;
+// A client looks for the mode change's acknowledgement 500 ms after its request and then waits up
+// to 3000 ms more; an acknowledgement is withdrawn only once that whole window has passed, so a
+// client that wakes late from its 500 ms sleep on a busy machine still finds it.
+constexpr uint32_t kAcknowledgementWindowMs = 3500;
 // At most this many bytes of the zone text go into the masked record.
 constexpr std::size_t kMaskedZoneBytes = 10;
 constexpr int kWgs84Index = 1;
@@ -381,11 +384,12 @@ void ExchangeServer::applyModes() {
     }
     releaseHolds();
     setupEvent_.set();
-    // The pause lets the client take the acknowledgement; it ends early once the client has reset
-    // it. One nobody took is withdrawn: left set, it would wake this thread as a new mode request
-    // and re-apply the modes every pause, closing every request, for as long as it stays set.
-    for (uint32_t waited = 0;
-         waited < kModeChangePauseMs && running_.load() && setupEvent_.isSet(); ++waited)
+    // The pause lets the client take the acknowledgement; it ends once the client has reset it.
+    // One nobody took is withdrawn: left set, it would wake this thread as a new mode request and
+    // re-apply the modes every pause, closing every request, for as long as it stays set.
+    const auto until =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kAcknowledgementWindowMs);
+    while (running_.load() && setupEvent_.isSet() && std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     setupEvent_.reset();
 }

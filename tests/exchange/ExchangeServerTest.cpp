@@ -37,30 +37,11 @@ private:
     std::atomic<uint32_t> tick_{1000};
 };
 
-// Polls until the condition holds; false after 5 s.
-bool eventually(const std::function<bool()>& condition) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
+using testsupport::eventually;
 
 // The client's side, built from the named objects alone.
 struct Client {
-    Client() {
-        for (auto [event, name] : {std::pair{&raw, exchange::kEventRawRequest},
-                                   {&ready, exchange::kEventDataReady},
-                                   {&setup, exchange::kEventSetup},
-                                   {&masked, exchange::kEventMaskedRequest},
-                                   {&mark, exchange::kEventMarkRequest},
-                                   {&unloaded, exchange::kEventClientUnloaded},
-                                   {&stopped, exchange::kEventServerStopped}})
-            *event = std::move(*NamedEvent::create(name, false));
-        section = std::move(*platform::NamedSection::create(exchange::kSectionName, 528));
-        view = static_cast<ExchangeBlock*>(section.data());
-    }
+    static NamedEvent open(const char* name) { return std::move(*NamedEvent::create(name, false)); }
     // An on-request read: open, wait for the ready word, copy the block, close.
     ExchangeBlock request(NamedEvent& event, uint32_t ExchangeBlock::*readyWord) {
         event.set();
@@ -78,14 +59,14 @@ struct Client {
         EXPECT_TRUE(eventually([&] { return switched() && setup.isSet(); }));
         setup.reset();
     }
-    NamedEvent raw, ready, setup, masked, mark, unloaded, stopped;
-    platform::NamedSection section;
-    ExchangeBlock* view = nullptr;
-};
-
-struct CountingStarter final : exchange::MarkStarter {
-    void startMarkForClient() override { ++calls; }
-    std::atomic<int> calls{0};
+    NamedEvent raw = open(exchange::kEventRawRequest), ready = open(exchange::kEventDataReady),
+               setup = open(exchange::kEventSetup), masked = open(exchange::kEventMaskedRequest),
+               mark = open(exchange::kEventMarkRequest),
+               unloaded = open(exchange::kEventClientUnloaded),
+               stopped = open(exchange::kEventServerStopped);
+    platform::NamedSection section =
+        std::move(*platform::NamedSection::create(exchange::kSectionName, 528));
+    ExchangeBlock* view = static_cast<ExchangeBlock*>(section.data());
 };
 
 class ExchangeServerTest : public ::testing::Test {
@@ -100,7 +81,6 @@ protected:
     }
     void startServer(exchange::ExchangeTimings timings = {300, 20}) {
         server = std::make_unique<exchange::ExchangeServer>(engine, timings);
-        server->setMarkStarter(&starter);
         ASSERT_TRUE(server->createEvents());
         ASSERT_TRUE(server->start());
         client = std::make_unique<Client>();
@@ -126,7 +106,6 @@ protected:
     SharedClock clock;
     platform::RecordingPrompter prompter;
     engine::GpsEngine engine{clock, prompter};
-    CountingStarter starter;
     std::unique_ptr<exchange::ExchangeServer> server;
     std::unique_ptr<Client> client;
 };
@@ -215,21 +194,15 @@ TEST_F(ExchangeServerTest, MaskedRealTimeWithoutNewFixReportsNoNewData) {
     EXPECT_STREQ(b.maskedUtmZone, "");
 }
 
-TEST_F(ExchangeServerTest, NonBlockingMarkBeforeAndAfterAPublishedMark) {
+TEST_F(ExchangeServerTest, NonBlockingMarkAfterAPublishedMark) {
     startServer();
-    ExchangeBlock b = client->request(client->mark, &ExchangeBlock::markReady);
-    EXPECT_EQ(b.markStatus, 4u);
-    EXPECT_DOUBLE_EQ(b.markLatitude, 0.0);
-    EXPECT_EQ(b.markDatum[0], 0);
-    ASSERT_TRUE(eventually([&] { return client->view->markReady == 0; }));
-
     data::ExchangeMark mark;
     mark.final = {-33.5, 151.25, 40.0};
     mark.ehe = 2.0;
     mark.fixCount = 5;
     mark.offsetDistance = 10.0;
     server->publishMark(true, mark);
-    b = client->request(client->mark, &ExchangeBlock::markReady);
+    ExchangeBlock b = client->request(client->mark, &ExchangeBlock::markReady);
     EXPECT_EQ(b.markStatus, 0u);
     EXPECT_EQ(b.markLatHemisphere, 'S');
     EXPECT_EQ(b.markLonHemisphere, 'E');
@@ -242,76 +215,52 @@ TEST_F(ExchangeServerTest, NonBlockingMarkBeforeAndAfterAPublishedMark) {
     ASSERT_TRUE(eventually([&] { return engine.markPending == 0; })); // read, then closed
 }
 
-TEST_F(ExchangeServerTest, BlockingMarkAnswersWithTheDialogsOutcome) {
-    startServer();
-    client->switchMode(&ExchangeBlock::markModeRequest, 1, [&] { return server->markBlocking(); });
-    data::ExchangeMark first;
-    first.final = {12.0, 13.0, 14.0};
-    for (auto [valid, status, wantLat] : {std::tuple{true, 0u, 12.0}, {false, 5u, 12.0}}) {
-        client->mark.set();
-        ASSERT_TRUE(eventually([&] { return starter.calls.load() > 0; }));
-        starter.calls = 0;
+// A request opened and never closed holds publication until the client unloads or the request
+// reaches its age limit; an unload also returns the modes to on request.
+TEST_F(ExchangeServerTest, HeldRequestIsReleasedByAnUnloadOrTheAgeLimit) {
+    for (bool unload : {true, false}) {
+        SCOPED_TRACE(unload ? "unload" : "age limit");
+        startServer();
+        if (unload)
+            client->switchMode(&ExchangeBlock::rawModeRequest, 1,
+                               [&] { return server->rawRealTime(); });
         client->ready.reset();
-        server->publishMark(valid, first);
-        EXPECT_TRUE(client->ready.isSet());
-        EXPECT_EQ(client->view->markReady, 1u);
-        EXPECT_EQ(client->view->markStatus, status);
-        EXPECT_DOUBLE_EQ(client->view->markLatitude, wantLat); // a cancel keeps the last mark
-        client->mark.set();                                    // closes the request
-        ASSERT_TRUE(eventually([&] { return client->view->markReady == 0; }));
+        client->raw.set(); // answered with "GPS_DATA_READY" once it holds
+        ASSERT_TRUE(eventually([&] { return client->ready.isSet(); }));
+        setFix(6000, 1.0, 2.0, 3.0, 1);
+        tick();
+        EXPECT_EQ(client->view->rawTick, 0u); // held
+        if (unload)
+            client->unloaded.set();
+        else
+            clock.advance(400);
+        ASSERT_TRUE(
+            eventually([&] { return !server->rawRealTime() && !client->unloaded.isSet(); }));
+        ASSERT_TRUE(eventually([&] {
+            tick();
+            return client->view->rawTick == 6000u;
+        }));
+        server.reset();
+        setFix(5000, 48.1, 11.5, 520.5, 1);
     }
-}
-
-TEST_F(ExchangeServerTest, ClientUnloadResetsModesAndReleasesItsHold) {
-    startServer();
-    client->switchMode(&ExchangeBlock::rawModeRequest, 1, [&] { return server->rawRealTime(); });
-    client->raw.set(); // a request opened and never closed
-    ASSERT_TRUE(eventually([&] { return !client->raw.isSet(); }));
-    client->unloaded.set();
-    ASSERT_TRUE(eventually([&] { return !server->rawRealTime(); }));
-    setFix(6000, 1.0, 2.0, 3.0, 1);
-    tick();
-    EXPECT_EQ(client->view->rawTick, 6000u);
-}
-
-TEST_F(ExchangeServerTest, RequestLeftOpenIsClosedAfterTheLimit) {
-    startServer();
-    client->raw.set(); // opened, never closed
-    ASSERT_TRUE(eventually([&] { return client->view->rawReady == 1; }));
-    setFix(6000, 1.0, 2.0, 3.0, 1);
-    tick();
-    EXPECT_EQ(client->view->rawTick, 0u); // held
-    clock.advance(400);
-    ASSERT_TRUE(eventually([&] { return client->view->rawReady == 0; }));
-    tick();
-    EXPECT_EQ(client->view->rawTick, 6000u);
 }
 
 TEST_F(ExchangeServerTest, ClientKilledMidRequestIsDetachedWithoutWaitingForTheLimit) {
-    int toChild[2], fromChild[2];
-    ASSERT_EQ(pipe(toChild), 0);
-    ASSERT_EQ(pipe(fromChild), 0);
     const pid_t child = fork(); // before any thread of this test exists
     ASSERT_GE(child, 0);
     if (child == 0) {
-        char c;
-        if (read(toChild[0], &c, 1) != 1) _exit(1);
+        // Both kept open: an event nobody holds vanishes with its state.
         auto section = platform::NamedSection::create(exchange::kSectionName, 528);
-        auto raw = NamedEvent::create(exchange::kEventRawRequest, false);
-        raw->set();
-        if (write(fromChild[1], "r", 1) != 1) _exit(1);
-        pause();
-        _exit(0);
+        auto request = NamedEvent::create(exchange::kEventRawRequest, false);
+        request->set();
+        for (;;)
+            pause();
     }
     startServer({60000, 20});
-    char c = 'g';
-    ASSERT_EQ(write(toChild[1], &c, 1), 1);
-    ASSERT_EQ(read(fromChild[0], &c, 1), 1);
-    ASSERT_TRUE(eventually([&] { return client->view->rawReady == 1; }));
+    const bool opened = eventually([&] { return client->view->rawReady == 1; });
     kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
-    for (int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]})
-        close(fd);
+    ASSERT_TRUE(opened);
     clock.advance(100);
     setFix(6000, 1.0, 2.0, 3.0, 1);
     EXPECT_TRUE(eventually([&] {
@@ -326,7 +275,10 @@ TEST_F(ExchangeServerTest, GarbageRequestAreaIsReadAsModes) {
     client->view->rawModeValue = 7; // not 0: real time
     client->view->markModeValue = 0;
     client->setup.set();
-    ASSERT_TRUE(eventually([&] { return server->rawRealTime() && server->maskedRealTime(); }));
+    // The acknowledgement comes once every kind is done and the holds are released.
+    ASSERT_TRUE(eventually([&] {
+        return server->rawRealTime() && server->maskedRealTime() && client->setup.isSet();
+    }));
     EXPECT_FALSE(server->markBlocking());
     EXPECT_EQ(client->view->markStatus, 1u);
     tick(); // real time: published and announced

@@ -1,7 +1,10 @@
 #pragma once
 // Shared helpers for the tests: temporary directories, running cvtool, reading files.
 
+#include <chrono>
+#include <functional>
 #include <string>
+#include <thread>
 
 namespace geodesy {
 class DatumTable;
@@ -42,5 +45,16 @@ std::string sourcePath(const std::string& relative);
 // The program's own datum table, loaded once from the shipped files (a failed load fails the
 // calling test).
 const geodesy::DatumTable& shippedTables();
+
+// Polls until the condition holds; false after limitMs. Limits are generous: a loaded machine or
+// a sanitizer build only makes the wait longer.
+inline bool eventually(const std::function<bool()>& condition, int limitMs = 30000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
 
 } // namespace testsupport
