@@ -51,4 +51,29 @@ public:
     virtual void markClosed(bool exported) = 0;
 };
 
+// A dialog without a screen (the command-line tools): shows nothing, keeps the name field,
+// cancels "Offset Input" and ignores the close.
+class ScreenlessMarkView : public MarkView {
+public:
+    void showFixStatus(const std::u16string&) override {}
+    void showVerdict(const std::u16string&) override {}
+    void showCurrent(const MarkTexts&) override {}
+    void showPoint(const MarkTexts&) override {}
+    void clearPoint() override {}
+    void showWaypointNumber(const std::u16string&) override {}
+    void setName(const std::u16string& text) override { name_ = text; }
+    std::u16string name() const override { return name_; }
+    void setButtonText(MarkButton, const std::u16string&) override {}
+    void setStoreEnabled(bool) override {}
+    void showAveraging(bool) override {}
+    void setProgressRange(int) override {}
+    void setProgress(int) override {}
+    bool askOffset(OffsetInputValues&) override { return false; }
+    void hide() override {}
+    void markClosed(bool) override {}
+
+private:
+    std::u16string name_;
+};
+
 } // namespace data

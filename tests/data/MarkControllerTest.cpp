@@ -23,11 +23,9 @@ namespace {
 using data::MarkButton;
 using platform::toUtf8;
 
-class RecordingView final : public data::MarkView {
+class RecordingView final : public data::ScreenlessMarkView {
 public:
-    void showFixStatus(const std::u16string&) override {}
     void showVerdict(const std::u16string& text) override { verdict = toUtf8(text); }
-    void showCurrent(const data::MarkTexts&) override {}
     void showPoint(const data::MarkTexts& texts) override { pointEhe = toUtf8(texts.ehe); }
     void clearPoint() override { pointEhe.clear(); }
     void showWaypointNumber(const std::u16string& text) override { number = toUtf8(text); }
@@ -36,10 +34,6 @@ public:
     void setButtonText(MarkButton b, const std::u16string& text) override {
         buttons[b] = toUtf8(text);
     }
-    void setStoreEnabled(bool) override {}
-    void showAveraging(bool) override {}
-    void setProgressRange(int) override {}
-    void setProgress(int) override {}
     // Shows the values it was given, then answers from the script (nothing: Cancel).
     bool askOffset(data::OffsetInputValues& values) override {
         shown.push_back(values);
@@ -51,7 +45,6 @@ public:
         values.slope = (*answer)[2];
         return true;
     }
-    void hide() override {}
     void markClosed(bool exported) override { closed.push_back(exported); }
 
     std::string verdict, pointEhe, number;

@@ -316,23 +316,8 @@ TEST_F(ExchangeServerTest, SectionHeldWithAnotherSizeLeavesTheServerStopped) {
 }
 
 // The main window's core: only a mark started from another program reaches the exchange.
-class NullMarkView final : public data::MarkView {
+class NullMarkView final : public data::ScreenlessMarkView {
 public:
-    void showFixStatus(const std::u16string&) override {}
-    void showVerdict(const std::u16string&) override {}
-    void showCurrent(const data::MarkTexts&) override {}
-    void showPoint(const data::MarkTexts&) override {}
-    void clearPoint() override {}
-    void showWaypointNumber(const std::u16string&) override {}
-    void setName(const std::u16string&) override {}
-    std::u16string name() const override { return u""; }
-    void setButtonText(data::MarkButton, const std::u16string&) override {}
-    void setStoreEnabled(bool) override {}
-    void showAveraging(bool) override {}
-    void setProgressRange(int) override {}
-    void setProgress(int) override {}
-    bool askOffset(data::OffsetInputValues&) override { return false; }
-    void hide() override {}
     void markClosed(bool exported) override { core->markFinished(exported); }
     exchange::FrameCore* core = nullptr;
 };

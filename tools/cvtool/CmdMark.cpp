@@ -64,21 +64,8 @@ constexpr const char* kHelp =
     "usage, an unreadable cv.ini, waypoint file or input.\n";
 
 // The dialog as the command line has it: the name field, and the offset given once.
-class CliMarkView final : public data::MarkView {
+class CliMarkView final : public data::ScreenlessMarkView {
 public:
-    void showFixStatus(const std::u16string&) override {}
-    void showVerdict(const std::u16string&) override {}
-    void showCurrent(const data::MarkTexts&) override {}
-    void showPoint(const data::MarkTexts&) override {}
-    void clearPoint() override {}
-    void showWaypointNumber(const std::u16string&) override {}
-    void setName(const std::u16string& text) override { name_ = text; }
-    std::u16string name() const override { return name_; }
-    void setButtonText(data::MarkButton, const std::u16string&) override {}
-    void setStoreEnabled(bool) override {}
-    void showAveraging(bool) override {}
-    void setProgressRange(int) override {}
-    void setProgress(int) override {}
     bool askOffset(data::OffsetInputValues& values) override {
         if (!offset_) return false;
         values.distance = offset_[0];
@@ -87,14 +74,10 @@ public:
         offset_ = nullptr; // asked again only after a refusal: then cancelled
         return true;
     }
-    void hide() override {}
     void markClosed(bool) override { closed = true; }
 
     const double* offset_ = nullptr;
     bool closed = false;
-
-private:
-    std::u16string name_;
 };
 
 bool parseOffset(const char* text, double out[3]) {

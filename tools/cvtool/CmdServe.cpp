@@ -182,26 +182,11 @@ bool readEpochs(const char* path, std::vector<std::string>& epochs) {
 
 // The Mark Point dialog without a window: it presses Export or Cancel once the mark is open
 // (see pressOnce) and reports the end of the mark to the core and on stdout.
-class HeadlessMarkView final : public data::MarkView {
+class HeadlessMarkView final : public data::ScreenlessMarkView {
 public:
     explicit HeadlessMarkView(bool cancel) : cancel_(cancel) {}
     void attach(exchange::FrameCore& core) { core_ = &core; }
 
-    void showFixStatus(const std::u16string&) override {}
-    void showVerdict(const std::u16string&) override {}
-    void showCurrent(const data::MarkTexts&) override {}
-    void showPoint(const data::MarkTexts&) override {}
-    void clearPoint() override {}
-    void showWaypointNumber(const std::u16string&) override {}
-    void setName(const std::u16string& text) override { name_ = text; }
-    std::u16string name() const override { return name_; }
-    void setButtonText(data::MarkButton, const std::u16string&) override {}
-    void setStoreEnabled(bool) override {}
-    void showAveraging(bool) override {}
-    void setProgressRange(int) override {}
-    void setProgress(int) override {}
-    bool askOffset(data::OffsetInputValues&) override { return false; }
-    void hide() override {}
     void markClosed(bool exported) override {
         pressed_ = false;
         std::puts(exported ? "mark exported" : "mark closed without export");
@@ -223,7 +208,6 @@ private:
     bool cancel_;
     bool pressed_ = false;
     exchange::FrameCore* core_ = nullptr;
-    std::u16string name_;
 };
 
 std::atomic<int> stopSignal{0};
