@@ -3,15 +3,12 @@
 // Every wait is for a condition, with limits far above what an idle machine needs.
 
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "client/ClientCalls.h"
-#include "data/ConfigTexts.h"
 #include "exchange/ExchangeBlock.h"
 #include "platform/NamedEvent.h"
 #include "platform/NamedSection.h"
@@ -23,45 +20,12 @@ namespace {
 using namespace clientcalls;
 using platform::NamedEvent;
 
-// A program run in the background; SIGTERM and a wait when it goes away.
-class Child {
-public:
-    explicit Child(std::vector<std::string> args) {
-        if ((pid_ = fork()) != 0) return;
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    ~Child() { stop(SIGTERM); }
-    // Sends sig (0: none) and waits for the end (hang: false polls): the exit status, or -1.
-    int stop(int sig, bool hang = true) {
-        int raw = 0;
-        if (pid_ > 0 && sig != 0) kill(pid_, sig);
-        if (pid_ > 0 && waitpid(pid_, &raw, hang ? 0 : WNOHANG) == pid_) {
-            pid_ = 0;
-            status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        }
-        return status_;
-    }
-    bool exited() {
-        stop(0, false);
-        return pid_ == 0;
-    }
-
-private:
-    pid_t pid_ = 0;
-    int status_ = -1;
-};
-
 struct Server {
     testsupport::TempDir dir;
-    std::unique_ptr<Child> process;
+    std::unique_ptr<testsupport::Process> process;
 };
 
-// `cvtool serve` on the default cv.ini with one "KEY=VALUE" line changed, replaying two epochs a
+// `cvtool serve` on a cv.ini of one "KEY=VALUE" line (or none), replaying two epochs a
 // second apart at 47 30' N, 122 15' W (quality 1, 3D, PDOP 1.8); returns once a read has the fix.
 std::unique_ptr<Server> startServer(const std::string& ini, const char* option = nullptr) {
     // A server stopped before leaves "CVCE_MSG" set.
@@ -69,13 +33,7 @@ std::unique_ptr<Server> startServer(const std::string& ini, const char* option =
                              exchange::kEventDataReady, exchange::kEventSetup})
         NamedEvent::create(name, false)->reset();
     auto s = std::make_unique<Server>();
-    for (std::string table : {"ellips.dat", "3_param.dat", "7_param.dat", "WMM.COF"})
-        testsupport::writeFile(s->dir.file(table),
-                               testsupport::readFile(testsupport::sourcePath("share/" + table)));
-    std::string text = configtexts::defaultFile(s->dir.path());
-    const size_t at = text.find(ini.substr(0, ini.find('=') + 1));
-    if (!ini.empty()) text.replace(at, text.find('\n', at) - at, ini);
-    testsupport::writeFile(s->dir.file("cv.ini"), text);
+    testsupport::applicationFolder(s->dir, "[Corvane]\n" + ini + "\n");
     std::string nmea;
     for (std::string time : {"120000.00", "120001.00"})
         nmea += testsupport::nmea("GPGGA," + time +
@@ -85,7 +43,7 @@ std::unique_ptr<Server> startServer(const std::string& ini, const char* option =
     std::vector<std::string> args = {CVTOOL_PATH,   "serve",  "--dir",
                                      s->dir.path(), "--nmea", s->dir.file("replay.nmea")};
     if (option) args.push_back(option);
-    s->process = std::make_unique<Child>(args);
+    s->process = std::make_unique<testsupport::Process>(args);
     RawOut o; // serving, and the first epoch has reached the exchange
     EXPECT_TRUE(eventually([&] { return getRaw(o, false) == 1 && o.quality == 1; }));
     return s;
@@ -148,7 +106,8 @@ TEST_F(ClientServe, MarksNonBlockingBeforeAnyAndBlockingWithExportOrCancel) {
 TEST_F(ClientServe, TwoClientsReadTogetherAndOneUnloadingLeavesTheOtherServed) {
     auto server = startServer("");
     auto unloaded = NamedEvent::create(exchange::kEventClientUnloaded, false);
-    Child other({CVCE_PROBE_PATH, "rt"}); // switches to real time and reads three updates
+    testsupport::Process other(
+        {CVCE_PROBE_PATH, "rt"}); // switches to real time and reads three updates
     RawOut o;
     int served = 0;
     while (!other.exited())
@@ -168,7 +127,7 @@ TEST_F(ClientServe, AClientKilledInARequestDoesNotStopThePublication) {
         platform::NamedSection::create(exchange::kSectionName, exchange::kExchangeBlockSize);
     ASSERT_TRUE(section);
     const auto* block = static_cast<const volatile exchange::ExchangeBlock*>(section->data());
-    Child holder({CVCE_PROBE_PATH, "hold"});
+    testsupport::Process holder({CVCE_PROBE_PATH, "hold"});
     ASSERT_TRUE(eventually([&] { return block->rawReady == 1; })); // its request is open
     holder.stop(SIGKILL);
     const uint32_t tick = block->rawTick;

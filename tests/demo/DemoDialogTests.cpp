@@ -10,9 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <csignal>
-#include <cstdio>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <mutex>
 
@@ -93,38 +90,20 @@ TEST(DemoDialog, GetWithoutAProgramReportsTheTimeOutUnderItsCaption) {
     EXPECT_EQ(field(dialog, "Tic"), "0");
 }
 
-// `cvtool serve` on a directory of its own until the object goes away; the shell prints its pid
-// before it becomes the server.
-struct Server {
-    explicit Server(const std::string& dir)
-        : out(popen(("echo $$; CORVANE_REGISTRY=" + dir +
-                     "registry.reg exec " CVTOOL_PATH " serve --seconds 100 --dir " + dir +
-                     " --nmea " + dir + "fix.nmea")
-                        .c_str(),
-                    "r")) {
-        char text[256] = {};
-        if (std::fgets(text, sizeof text, out)) pid = std::atoi(text);
-        if (std::fgets(text, sizeof text, out)) firstLine = text;
-    }
-    ~Server() {
-        if (pid > 0) kill(pid, SIGTERM);
-        pclose(out);
-    }
-    FILE* out;
-    pid_t pid = 0;
-    std::string firstLine;
-};
-
 TEST(DemoExchange, GetTimedAndRealTimeReadTheServedPosition) {
     testsupport::TempDir dir;
-    for (const char* table : {"ellips.dat", "3_param.dat", "7_param.dat", "WMM.COF"})
-        std::filesystem::copy_file(testsupport::sourcePath("share/") + table, dir.file(table));
+    testsupport::applicationFolder(dir);
     testsupport::writeFile(
         dir.file("fix.nmea"),
         testsupport::nmea("GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,") +
             testsupport::nmea("GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1"));
-    Server server(dir.path());
-    ASSERT_TRUE(server.firstLine.starts_with("serving on"));
+    // Its own registry file; its first line once the exchange is up.
+    setenv("CORVANE_REGISTRY", dir.file("registry.reg").c_str(), 1);
+    testsupport::Process server({CVTOOL_PATH, "serve", "--seconds", "100", "--dir", dir.path(),
+                                 "--nmea", dir.file("fix.nmea")},
+                                dir.file("out"));
+    ASSERT_TRUE(testsupport::eventually(
+        [&] { return testsupport::readFile(dir.file("out")).starts_with("serving on"); }));
     RecordingMessages messages;
     auto dialog = std::make_unique<DemoDialog>(messages);
     auto press = [&](const char* name) { named<QPushButton>(*dialog, name).click(); };

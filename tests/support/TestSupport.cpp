@@ -1,5 +1,6 @@
 #include "support/TestSupport.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -40,6 +41,38 @@ void writeFile(const std::string& path, const std::string& content) {
 
 std::string sourcePath(const std::string& relative) {
     return std::string(CORVANE_SOURCE_DIR) + "/" + relative;
+}
+
+void applicationFolder(const TempDir& dir, const std::string& ini) {
+    for (const char* table : {"ellips.dat", "3_param.dat", "7_param.dat", "WMM.COF"})
+        std::filesystem::copy_file(sourcePath("share/") + table, dir.file(table));
+    writeFile(dir.file("cv.ini"), ini);
+}
+
+Process::Process(std::vector<std::string> args, const std::string& outFile) {
+    // Everything the child needs is made before the fork: only exec-safe calls follow it.
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const int out =
+        outFile.empty() ? -1 : ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if ((pid_ = fork()) == 0) {
+        if (out >= 0) dup2(out, STDOUT_FILENO);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    if (out >= 0) ::close(out);
+}
+
+int Process::stop(int sig, bool hang) {
+    int raw = 0;
+    if (pid_ > 0 && sig != 0) kill(pid_, sig);
+    if (pid_ > 0 && waitpid(pid_, &raw, hang ? 0 : WNOHANG) == pid_) {
+        pid_ = 0;
+        status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    }
+    return status_;
 }
 
 const geodesy::DatumTable& shippedTables() {

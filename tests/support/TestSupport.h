@@ -1,10 +1,13 @@
 #pragma once
 // Shared helpers for the tests: temporary directories, running cvtool, reading files.
 
+#include <signal.h>
+
 #include <chrono>
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace geodesy {
 class DatumTable;
@@ -41,6 +44,29 @@ void writeFile(const std::string& path, const std::string& content);
 
 // Path of a file of the project's own tree, e.g. "share/ellips.dat".
 std::string sourcePath(const std::string& relative);
+
+// An application folder: the shipped tables (datums, ellipsoids, magnetic model) and a cv.ini of
+// this text.
+void applicationFolder(const TempDir& dir, const std::string& ini = "[Corvane]\n");
+
+// A program run in the background (args[0]: its path), its stdout into outFile when one is named;
+// SIGTERM and a wait for its end when the object goes away.
+class Process {
+public:
+    explicit Process(std::vector<std::string> args, const std::string& outFile = "");
+    ~Process() { stop(SIGTERM); }
+    // Sends sig (0: none) and waits for the end (hang false: only looks): the exit status, or -1
+    // while it runs or when it did not exit normally.
+    int stop(int sig, bool hang = true);
+    bool exited() {
+        stop(0, false);
+        return pid_ == 0;
+    }
+
+private:
+    pid_t pid_ = 0;
+    int status_ = -1;
+};
 
 // The program's own datum table, loaded once from the shipped files (a failed load fails the
 // calling test).
