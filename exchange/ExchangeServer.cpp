@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <span>
 #include <string>
 
 #include "data/DataExchangeFile.h"
@@ -22,6 +23,8 @@ namespace {
 // to 3000 ms more; an acknowledgement is withdrawn only once that whole window has passed, so a
 // client that wakes late from its 500 ms sleep on a busy machine still finds it.
 constexpr uint32_t kAcknowledgementWindowMs = 3500;
+// How often an acknowledgement that is out is looked at.
+constexpr uint32_t kAcknowledgementPollMs = 10;
 // At most this many bytes of the zone text go into the masked record.
 constexpr std::size_t kMaskedZoneBytes = 10;
 constexpr int kWgs84Index = 1;
@@ -177,29 +180,44 @@ void ExchangeServer::stop() {
 // --- Server thread --------------------------------------------------------------------------
 
 void ExchangeServer::serverThread() {
+    // In the order they are served when several are set. While a mode change's acknowledgement
+    // is out, "GPS_SETUP" is that acknowledgement and is left out of the wait (the last entry).
+    enum Wake { Raw, Masked, Mark, ClientUnloaded, Stop, Setup };
     const platform::NamedEvent* const events[] = {
+        &rawRequestEvent_,     &maskedRequestEvent_, &markRequestEvent_,
+        &clientUnloadedEvent_, &wakeEvent_,          &setupEvent_,
+    };
+    const platform::NamedEvent* const order[] = {
         &rawRequestEvent_, &maskedRequestEvent_,  &markRequestEvent_,
         &setupEvent_,      &clientUnloadedEvent_, &wakeEvent_,
     };
+    static constexpr Wake kOrder[] = {Raw, Masked, Mark, Setup, ClientUnloaded, Stop};
     while (running_.load()) {
-        const int which = platform::NamedEvent::waitForAny(events, timings_.checkIntervalMs);
+        followAcknowledgement();
+        int which = 0;
+        if (acknowledgementOut_) {
+            which = platform::NamedEvent::waitForAny(std::span(events, 5), kAcknowledgementPollMs);
+        } else {
+            which = platform::NamedEvent::waitForAny(order, timings_.checkIntervalMs);
+            if (which >= 0) which = kOrder[which];
+        }
         if (!running_.load()) break;
         switch (which) {
-        case 0:
+        case Raw:
             rawRequestEvent_.reset();
             if (requestOpen_[RawRequest])
                 endRaw();
             else
                 beginRaw();
             break;
-        case 1:
+        case Masked:
             maskedRequestEvent_.reset();
             if (requestOpen_[MaskedRequest])
                 endMasked();
             else
                 beginMasked();
             break;
-        case 2:
+        case Mark:
             markRequestEvent_.reset();
             if (markBlocking_.load() && !requestOpen_[MarkRequest])
                 requestBlockingMark();
@@ -208,15 +226,15 @@ void ExchangeServer::serverThread() {
             else
                 endMark();
             break;
-        case 3:
+        case Setup:
             setupEvent_.reset();
             applyModes();
             break;
-        case 4:
+        case ClientUnloaded:
             clientUnloadedEvent_.reset();
             clientDetached();
             break;
-        case 5:
+        case Stop:
             wakeEvent_.reset();
             break;
         case platform::NamedEvent::kWaitFailed:
@@ -344,7 +362,7 @@ void ExchangeServer::endMark() {
     }
 }
 
-void ExchangeServer::applyModes() {
+void ExchangeServer::applyRequestArea() {
     hold();
     if (view_ != nullptr)
         std::memcpy(reinterpret_cast<char*>(&localBlock_) + kRequestArea.offset,
@@ -384,14 +402,38 @@ void ExchangeServer::applyModes() {
     }
     releaseHolds();
     setupEvent_.set();
-    // The pause lets the client take the acknowledgement; it ends once the client has reset it.
-    // One nobody took is withdrawn: left set, it would wake this thread as a new mode request and
-    // re-apply the modes every pause, closing every request, for as long as it stays set.
-    const auto until =
+}
+
+void ExchangeServer::applyModes() {
+    applyRequestArea();
+    acknowledgementOut_ = true;
+    acknowledgementUntil_ =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(kAcknowledgementWindowMs);
-    while (running_.load() && setupEvent_.isSet() && std::chrono::steady_clock::now() < until)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    setupEvent_.reset();
+}
+
+// The acknowledgement stays out until the client resets it, while requests go on being served.
+// One nobody took is withdrawn: left set, it would wake this thread as a new mode request and
+// re-apply the modes over and over, closing every request. A client may take its own next
+// request's event for the answer, so a request area that changed meanwhile is the next request
+// and is applied at once.
+void ExchangeServer::followAcknowledgement() {
+    if (!acknowledgementOut_) return;
+    if (!setupEvent_.isSet()) {
+        acknowledgementOut_ = false; // taken; a set from now on is a new request
+    } else if (requestAreaChanged()) {
+        setupEvent_.reset();
+        applyModes();
+    } else if (std::chrono::steady_clock::now() >= acknowledgementUntil_) {
+        setupEvent_.reset();
+        acknowledgementOut_ = false;
+    }
+}
+
+bool ExchangeServer::requestAreaChanged() const {
+    return view_ != nullptr &&
+           std::memcmp(reinterpret_cast<const char*>(view_) + kRequestArea.offset,
+                       reinterpret_cast<const char*>(&localBlock_) + kRequestArea.offset,
+                       kRequestArea.length) != 0;
 }
 
 void ExchangeServer::clientDetached() {

@@ -18,6 +18,7 @@
 //   and joins it, so a later start() never leaves two server threads.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -102,6 +103,11 @@ private:
     void requestBlockingMark();
     void endMark();
     void applyModes();
+    // Reads the request area, switches the kinds it asks for and acknowledges.
+    void applyRequestArea();
+    void followAcknowledgement();
+    // The request area of the section differs from the one last applied.
+    bool requestAreaChanged() const;
     void clientDetached();
     // Closes requests open longer than the limit, and detaches when a holder of the section that
     // was alive when a request opened has died.
@@ -151,6 +157,9 @@ private:
     int holds_ = 0;
     std::vector<pid_t> holdersAtOpen_;
     bool snapshotDue_ = false;
+    // A mode change's acknowledgement is set and not yet taken (server thread only).
+    bool acknowledgementOut_ = false;
+    std::chrono::steady_clock::time_point acknowledgementUntil_;
     uint32_t lastHolderCheck_ = 0;
 };
 

@@ -73,6 +73,19 @@ TEST_F(ClientServe, RawOnRequestThenRealTimeWithTheTickMoving) {
     EXPECT_TRUE(eventually([&] { return getRaw(later, true) == 1 && later.tick != first.tick; }));
 }
 
+// A switch right after another is a new request, not the first one's acknowledgement: the
+// program applies both (raw real time shows as a raw record kept ready at every update).
+TEST_F(ClientServe, BackToBackModeSwitchesAreBothApplied) {
+    auto server = startServer("");
+    auto section =
+        platform::NamedSection::create(exchange::kSectionName, exchange::kExchangeBlockSize);
+    ASSERT_TRUE(section);
+    const auto* block = static_cast<const volatile exchange::ExchangeBlock*>(section->data());
+    ASSERT_EQ(SwitchModes(1, 1), 1);
+    ASSERT_EQ(SwitchModes(0, 1), 1);
+    EXPECT_TRUE(eventually([&] { return block->rawReady == 1; }));
+}
+
 TEST_F(ClientServe, MaskedReadOfAFixThatFailsAMaskGivesStatusFiveAndTheReason) {
     auto server = startServer("MaskDGPS=Yes");
     MaskOut o;
