@@ -25,7 +25,7 @@ GpsEngine::~GpsEngine() {
     if (dgps::attachedClock() == &clock_) dgps::attachClock(nullptr);
 }
 
-bool GpsEngine::start() {
+bool GpsEngine::start(bool withLink) {
     initialiseFields();
     if (!readApplicationDirectory())
         return fail("Error Reading registry values, please re-install Corvane.");
@@ -38,6 +38,7 @@ bool GpsEngine::start() {
     if (startupServices_ != nullptr) startupServices_->readSettings(*this);
     std::memcpy(portName, settings.GPSPort, sizeof portName); // the configured port from now on
     if (startupServices_ != nullptr) startupServices_->openWaypointFile(*this);
+    if (!withLink) return true;
     startLink();
     createNotifications(*this);
     return true;

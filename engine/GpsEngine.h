@@ -64,8 +64,10 @@ public:
 
     // Runs the start-up sequence; false when a step failed (its message has been shown). After
     // the tables and the configuration: the Bluetooth check of the port, the open of a plain
-    // port (a failed open is not fatal), then the notification queues and registrations.
-    bool start();
+    // port (a failed open is not fatal), then the notification queues and registrations. Without
+    // withLink the sequence ends after the waypoint file: the tools that feed the engine
+    // themselves (a replay) need no port and no notifications.
+    bool start(bool withLink = true);
 
     // The 200 ms state refresh: tries the engine lock without waiting; false when the lock was
     // busy and the tick was skipped.

@@ -24,6 +24,7 @@
 
 #include "CliSupport.h"
 #include "Commands.h"
+#include "ToolStartup.h"
 #include "data/ConfigFile.h"
 #include "data/MarkView.h"
 #include "engine/GpsEngine.h"
@@ -68,55 +69,6 @@ constexpr const char* kHelp =
     "\n"
     "Exit status: 0 after a stop; 1 when the start-up or the exchange failed (the message on\n"
     "stderr); 2 for bad usage or an NMEA file that cannot be read.\n";
-
-bool isPortName(const char* text) {
-    return std::strlen(text) == 5 && std::strncmp(text, "COM", 3) == 0 && text[3] >= '1' &&
-           text[3] <= '9' && text[4] == ':';
-}
-
-// The program's start-up layer with the changes of this command: --dir replaces the registry's
-// application directory, a port of the command line replaces GPSPort, MemExchange is on. A
-// rewrite of cv.ini during start-up writes the file's own values, so the overrides never reach
-// the file. Waypoint files are neither read nor made.
-class ServeStartup final : public engine::StartupServices {
-public:
-    ServeStartup(const char* dir, const char* port) : dir_(dir) {
-        if (port != nullptr)
-            for (int i = 0; i < 6; ++i)
-                port_[i] = static_cast<char16_t>(port[i]);
-    }
-
-    bool readApplicationDirectory(engine::GpsEngine& gps) override {
-        if (dir_ == nullptr) return data::readApplicationDirectory(gps);
-        std::snprintf(gps.applicationDirectory, sizeof gps.applicationDirectory, "%s", dir_);
-        return true;
-    }
-    bool readSettings(engine::GpsEngine& gps) override {
-        bool read = data::readSettings(gps);
-        file_ = gps.settings;
-        override(gps.settings);
-        return read;
-    }
-    bool writeSettings(engine::GpsEngine& gps) override {
-        engine::Settings running = gps.settings;
-        std::memcpy(gps.settings.GPSPort, file_.GPSPort, sizeof file_.GPSPort);
-        gps.settings.MemExchange = file_.MemExchange;
-        bool written = data::writeSettings(gps);
-        gps.settings = running;
-        return written;
-    }
-    void openWaypointFile(engine::GpsEngine&) override {}
-
-private:
-    void override(engine::Settings& s) const {
-        if (port_[0] != 0) std::memcpy(s.GPSPort, port_, sizeof port_);
-        s.MemExchange = 1;
-    }
-
-    const char* dir_;
-    char16_t port_[engine::kPortNameCapacity] = {};
-    engine::Settings file_;
-};
 
 // Replays an NMEA file through the engine, as the serial reader would feed it, in a loop.
 class Replay {
@@ -216,25 +168,6 @@ void onStopSignal(int signal) {
     stopSignal.store(signal);
 }
 
-// The part of the engine's start-up a replay needs: directory, tables and cv.ini, but no port.
-bool startWithoutPort(engine::GpsEngine& gps, ServeStartup& startup) {
-    if (!startup.readApplicationDirectory(gps)) {
-        gps.prompter().message("Error Reading registry values, please re-install Corvane.");
-        return false;
-    }
-    if (geodesy::datumTable().loadEllipsoids(gps.applicationDirectory) != 0) {
-        gps.prompter().message("Could not find \"ellipse.dat\" file.");
-        return false;
-    }
-    if (geodesy::datumTable().loadDatums(gps.applicationDirectory) != 0) {
-        gps.prompter().message("Error initializing datums.");
-        return false;
-    }
-    startup.readSettings(gps);
-    gps.link.portOpen = 1; // the replay stands for an open port
-    return true;
-}
-
 int serve(const char* dir, const char* nmea, bool cancel, double seconds) {
     std::vector<std::string> epochs;
     const bool replay = nmea != nullptr && !isPortName(nmea);
@@ -245,10 +178,10 @@ int serve(const char* dir, const char* nmea, bool cancel, double seconds) {
     platform::SystemClock clock;
     platform::StderrPrompter prompter;
     engine::GpsEngine gps(clock, prompter);
-    ServeStartup startup(dir, replay ? nullptr : nmea);
+    ToolStartup startup(dir, replay ? nullptr : nmea, true);
     gps.setStartupServices(&startup);
-    const bool started = replay ? startWithoutPort(gps, startup) : gps.start();
-    if (!started) return kExitBadData; // the start-up message is on stderr
+    if (!gps.start(!replay)) return kExitBadData; // the start-up message is on stderr
+    if (replay) gps.link.portOpen = 1;            // the replay stands for an open port
 
     HeadlessMarkView markView(cancel);
     exchange::FrameWindow window;
@@ -311,14 +244,8 @@ int cmdServe(int argc, char** argv) {
             nmea = value;
         } else if (name == "mark-cancel") {
             cancel = true;
-        } else {
-            char* endp = nullptr;
-            errno = 0;
-            seconds = std::strtod(value, &endp);
-            if (endp == value || *endp != '\0' || errno != 0 || !std::isfinite(seconds) ||
-                seconds <= 0 || seconds > 1e6)
-                return usageError("serve: --seconds needs a number of seconds above 0, not '%s'",
-                                  value);
+        } else if (!parseSeconds("serve", value, seconds)) {
+            return kExitUsage;
         }
         return kExitOk;
     };

@@ -25,8 +25,8 @@
 #include "CliSupport.h"
 #include "Commands.h"
 #include "StateJson.h"
+#include "ToolStartup.h"
 #include "data/ConfigFile.h"
-#include "data/ConfigStartup.h"
 #include "engine/Dgps.h"
 #include "engine/FixStatus.h"
 #include "engine/GpsEngine.h"
@@ -251,51 +251,6 @@ private:
 
 // --- Port mode ---------------------------------------------------------------------------------
 
-// The port operand: "COM1:" .. "COM9:".
-bool isPortName(const char* text) {
-    return std::strlen(text) == 5 && std::strncmp(text, "COM", 3) == 0 && text[3] >= '1' &&
-           text[3] <= '9' && text[4] == ':';
-}
-
-// The start-up layer of the program, with two changes for a monitor: --dir replaces the
-// application directory of the registry, and the port of the command line replaces GPSPort for
-// this run only. A rewrite of cv.ini during start-up (Bluetooth switched on) writes the file's
-// own port, so the override never reaches the file.
-class WatchStartup final : public engine::StartupServices {
-public:
-    WatchStartup(const char* dir, const char* port) : dir_(dir) {
-        for (int i = 0; i < 6; ++i)
-            port_[i] = static_cast<char16_t>(port[i]);
-    }
-
-    bool readApplicationDirectory(engine::GpsEngine& gps) override {
-        if (dir_ == nullptr) return data::readApplicationDirectory(gps);
-        std::snprintf(gps.applicationDirectory, sizeof gps.applicationDirectory, "%s", dir_);
-        return true;
-    }
-    bool readSettings(engine::GpsEngine& gps) override {
-        data::ConfigReadOptions options;
-        options.createDataExchangeDirectory = false; // a monitor makes no folders
-        bool read = data::readSettings(gps, options);
-        std::memcpy(filePort_, gps.settings.GPSPort, sizeof filePort_);
-        std::memcpy(gps.settings.GPSPort, port_, sizeof port_);
-        return read;
-    }
-    bool writeSettings(engine::GpsEngine& gps) override {
-        std::memcpy(gps.settings.GPSPort, filePort_, sizeof filePort_);
-        bool written = data::writeSettings(gps);
-        std::memcpy(gps.settings.GPSPort, port_, sizeof port_);
-        return written;
-    }
-    // A monitor neither reads nor makes waypoint files.
-    void openWaypointFile(engine::GpsEngine&) override {}
-
-private:
-    const char* dir_;
-    char16_t port_[engine::kPortNameCapacity] = {};
-    char16_t filePort_[engine::kPortNameCapacity] = {};
-};
-
 // One JSON object: the status text, the link flags and the state members of cvtool nmea.
 void writeJsonView(std::FILE* out, const Snapshot& snap) {
     std::fputc('{', out);
@@ -329,7 +284,7 @@ int watchPort(const char* port, const char* dir, bool json, double seconds) {
     platform::SystemClock clock;
     platform::StderrPrompter prompter;
     engine::GpsEngine gps(clock, prompter);
-    WatchStartup startup(dir, port);
+    ToolStartup startup(dir, port, false);
     gps.setStartupServices(&startup);
     if (!gps.start()) return kExitBadData; // the start-up message is on stderr
 
@@ -414,14 +369,8 @@ int cmdWatch(int argc, char** argv) {
             json = true;
         } else if (name == "dir") {
             dir = value;
-        } else {
-            char* end = nullptr;
-            errno = 0;
-            seconds = std::strtod(value, &end);
-            if (end == value || *end != '\0' || errno != 0 || !std::isfinite(seconds) ||
-                seconds <= 0 || seconds > 1e6)
-                return usageError("watch: --seconds needs a number of seconds above 0, not '%s'",
-                                  value);
+        } else if (!parseSeconds("watch", value, seconds)) {
+            return kExitUsage;
         }
         return kExitOk;
     };
