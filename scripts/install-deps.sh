@@ -9,6 +9,7 @@ packages=(
     libsystemd-dev dbus-daemon
     libpugixml-dev nlohmann-json3-dev gdal-bin
     qt6-base-dev xvfb xauth
+    libx11-dev libxtst-dev openbox xdotool x11-xkb-utils
 )
 missing=()
 for p in "${packages[@]}"; do
