@@ -117,9 +117,9 @@ void run(const Case& c) {
 TEST(Cvtool, EveryCommandHasItsHelpAndItsSectionInTheManual) {
     const std::string manual = testsupport::readFile(testsupport::sourcePath("docs/cvtool.md"));
     const auto top = runCvtool("--help");
-    for (const char* command :
-         {"nmea", "simulate", "watch", "geo", "geo datums", "geo shift", "geo utm", "geo wmm",
-          "geo nav", "geo format", "ini", "reg", "port", "wpt", "mark", "convert", "serve"}) {
+    for (const char* command : {"nmea", "simulate", "watch", "geo", "geo datums", "geo shift",
+                                "geo utm", "geo wmm", "geo nav", "geo format", "ini", "reg", "port",
+                                "wpt", "mark", "convert", "serve", "wedge"}) {
         SCOPED_TRACE(command);
         const auto r = runCvtool(std::string(command) + " --help");
         EXPECT_EQ(r.status, 0);
@@ -259,6 +259,17 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
         {"mark --ini $DIR/cv.ini --offset 10,400,0 -", "", "", 2,
          "Enter a number between -360 and 360.", {{"cv.ini", ""}}},
         {"mark -", "", "", 2, "--ini FILE is needed"},
+        // wedge: the key events of a position; KWDG No or a masked fix types nothing.
+        {"wedge --ini $DIR/cv.ini -- -33.5 151.25 25.04", "",
+         "down 50 2\nup 50 2\ndown 53 5\nup 53 5\ndown 190 Period\nup 190 Period\n"
+         "down 48 0\nup 48 0\ndown 13 Enter\nup 13 Enter\n", 0, "",
+         {{"cv.ini", "[Corvane]\nKWDG=Yes\nK_RAW=Yes\nUnits=Metric\nKEYWEDGE=2, 254 13\n"}}},
+        {"wedge --ini $DIR/cv.ini 1 2 3", "", "", 1, "the fix is masked",
+         {{"cv.ini", "[Corvane]\nKWDG=Yes\nMask3D=Yes\nKEYWEDGE=1, 249\n"}}},
+        {"wedge --ini $DIR/cv.ini --mark 1 2 3", "", "...down 78 N\n...down 49 1\n", 0, "",
+         {{"cv.ini", "[Corvane]\nKWDG=Yes\nMask3D=Yes\nKEYWEDGE=1, 249\n"}}},
+        {"wedge --ini $DIR/cv.ini 1 2 3", "", "", 0, "KWDG is No", {{"cv.ini", "KEYWEDGE=1, 249\n"}}},
+        {"wedge --ini $DIR/cv.ini 1 2", "", "", 2, "LAT LON ALT are needed", {{"cv.ini", ""}}},
         // serve: a replay that cannot be read stops it before anything is shared.
         {"serve --nmea $DIR/none.nmea", "", "", 2, "cannot read"},
         {"serve $DIR/", "", "", 2, "unexpected operand"},

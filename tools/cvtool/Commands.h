@@ -15,5 +15,6 @@ int cmdWpt(int argc, char** argv);
 int cmdMark(int argc, char** argv);
 int cmdConvert(int argc, char** argv);
 int cmdServe(int argc, char** argv);
+int cmdWedge(int argc, char** argv);
 
 } // namespace cvtool

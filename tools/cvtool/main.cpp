@@ -26,6 +26,7 @@ constexpr Command kCommands[] = {
     {"mark", cvtool::cmdMark, "mark a point from an NMEA stream, as the Mark Point dialog does"},
     {"convert", cvtool::cmdConvert, "convert a waypoint file to delimited text, GPX or GeoJSON"},
     {"serve", cvtool::cmdServe, "serve the memory exchange to client programs, without windows"},
+    {"wedge", cvtool::cmdWedge, "the key events the keyboard wedge types for a position"},
 };
 
 void printHelp(std::FILE* out) {
@@ -47,7 +48,7 @@ int main(int argc, char** argv) {
     if (argc < 2)
         return cvtool::usageError(
             "a command is needed: nmea, simulate, watch, geo, ini, reg, port, wpt, mark, "
-            "convert or serve (see cvtool --help)");
+            "convert, serve or wedge (see cvtool --help)");
     const char* first = argv[1];
     if (std::strcmp(first, "--help") == 0 || std::strcmp(first, "-h") == 0 ||
         std::strcmp(first, "help") == 0) {
