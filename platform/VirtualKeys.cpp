@@ -31,7 +31,8 @@ constexpr uint32_t kDigitShifted[] = {')', '!', '@', '#', '$', '%', '^', '&', '*
 constexpr const char* kDigitShiftedNames[] = {"parenright", "exclam",   "at",          "numbersign",
                                               "dollar",     "percent",  "asciicircum", "ampersand",
                                               "asterisk",   "parenleft"};
-constexpr const char* kFunctionNames[] = {"F1", "F2", "F3", "F4", "F5"};
+constexpr const char* kFunctionNames[] = {"F1", "F2", "F3", "F4",  "F5",  "F6",
+                                          "F7", "F8", "F9", "F10", "F11", "F12"};
 
 using Table = std::array<VirtualKey, 256>;
 
@@ -58,7 +59,10 @@ Table buildTable() {
     put(VK_SUBTRACT, "Keypad Minus", XK_KP_Subtract, "KP_Subtract", XK_KP_Subtract, "KP_Subtract");
     put(VK_PERIOD, "Period", '.', "period", '>', "greater");
     put(VK_QUOTE, "Quote", '\'', "apostrophe", '"', "quotedbl");
-    // The device's programmable keys, which its hot keys default to.
+    // The function keys, and the device's programmable keys, which its hot keys default to.
+    for (uint8_t i = 0; i < 12; ++i)
+        put(static_cast<uint8_t>(112 + i), kFunctionNames[i], XK_F1 + i, kFunctionNames[i],
+            XK_F1 + i, kFunctionNames[i]);
     for (uint8_t i = 0; i < 5; ++i)
         put(static_cast<uint8_t>(193 + i), kFunctionNames[i], XK_F1 + i, kFunctionNames[i],
             XK_F1 + i, kFunctionNames[i]);

@@ -1,5 +1,7 @@
 #include "platform/X11KeyInjector.h"
 
+#include "platform/VirtualKeys.h"
+
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -12,8 +14,6 @@ namespace platform {
 
 namespace {
 
-constexpr uint8_t VK_SHIFT = 16;
-
 // How long a program that received a key on a borrowed keycode is given to read it before the
 // keycode is given back: it looks the keycode up in the mapping when it handles the event, not
 // when the server sends it.
@@ -22,33 +22,9 @@ constexpr auto borrowHold = std::chrono::milliseconds(100);
 } // namespace
 
 KeySym X11KeyInjector::keysymFor(uint8_t vk, bool shifted) {
-    static constexpr char shiftedDigits[] = ")!@#$%^&*(";
-    if (vk >= '0' && vk <= '9') return shifted ? KeySym(shiftedDigits[vk - '0']) : KeySym(vk);
-    if (vk >= 'A' && vk <= 'Z') return shifted ? KeySym(vk) : KeySym(vk - 'A' + 'a');
-    if (vk >= 193 && vk <= 197) return XK_F1 + (vk - 193);
-    if (vk >= 112 && vk <= 123) return XK_F1 + (vk - 112);
-    switch (vk) {
-    case 9:
-        return shifted ? XK_ISO_Left_Tab : XK_Tab;
-    case 13:
-        return XK_Return;
-    case 37:
-        return XK_Left;
-    case 38:
-        return XK_Up;
-    case 39:
-        return XK_Right;
-    case 40:
-        return XK_Down;
-    case 109:
-        return XK_KP_Subtract;
-    case 190:
-        return shifted ? XK_greater : XK_period;
-    case 222:
-        return shifted ? XK_quotedbl : XK_apostrophe;
-    default:
-        return NoSymbol;
-    }
+    const VirtualKey* key = findVirtualKey(vk);
+    if (key == nullptr) return NoSymbol;
+    return shifted ? key->shiftedKeysym : key->keysym;
 }
 
 std::unique_ptr<X11KeyInjector> X11KeyInjector::open(const std::string& displayName,

@@ -30,8 +30,8 @@ public:
     void flush() override;
     bool waitForModifiersReleased(uint32_t timeoutMs) override;
 
-    // The keysym of a virtual key on a US keyboard, with or without Shift (NoSymbol: none). The
-    // shared virtual-key table of platform/VirtualKeys.h takes its place when both are merged.
+    // The keysym of a virtual key on a US keyboard, with or without Shift (NoSymbol: none), from
+    // the table of platform/VirtualKeys.h.
     static unsigned long keysymFor(uint8_t virtualKey, bool shifted);
 
 private:
