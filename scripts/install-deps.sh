@@ -6,7 +6,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     clang libclang-rt-14-dev clang-format ccache
-    libsystemd-dev dbus-daemon
+    libsystemd-dev dbus-daemon python3-dbusmock
     libpugixml-dev nlohmann-json3-dev gdal-bin
     qt6-base-dev xvfb xauth
     libx11-dev libxtst-dev openbox xdotool x11-xkb-utils
