@@ -87,6 +87,9 @@ void run(const Case& c) {
     testsupport::TempDir dir;
     // No case may reach the user's registry.
     setenv("CORVANE_REGISTRY", dir.file("registry.reg").c_str(), 1);
+    // Nor type into the desktop of whoever runs the tests.
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE"})
+        unsetenv(name);
     for (const auto& [name, content] : c.files) {
         if (content == kFifo)
             ASSERT_EQ(::mkfifo(dir.file(name).c_str(), 0600), 0);
@@ -269,6 +272,10 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
         {"wedge --ini $DIR/cv.ini --mark 1 2 3", "", "...down 78 N\n...down 49 1\n", 0, "",
          {{"cv.ini", "[Corvane]\nKWDG=Yes\nMask3D=Yes\nKEYWEDGE=1, 249\n"}}},
         {"wedge --ini $DIR/cv.ini 1 2 3", "", "", 0, "KWDG is No", {{"cv.ini", "KEYWEDGE=1, 249\n"}}},
+        // --type without a graphical session: the events, then the reason.
+        {"wedge --ini $DIR/cv.ini --mark --type 1 2 3", "", "...down 78 N\n...down 49 1\n", 1,
+         "cannot type: There is no graphical session",
+         {{"cv.ini", "[Corvane]\nKWDG=Yes\nKEYWEDGE=1, 249\n"}}},
         {"wedge --ini $DIR/cv.ini 1 2", "", "", 2, "LAT LON ALT are needed", {{"cv.ini", ""}}},
         // serve: a replay that cannot be read stops it before anything is shared.
         {"serve --nmea $DIR/none.nmea", "", "", 2, "cannot read"},

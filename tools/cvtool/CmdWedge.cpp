@@ -1,5 +1,5 @@
 // cvtool wedge: the key events the keyboard wedge would type for one position with the settings
-// of a cv.ini, one per line.
+// of a cv.ini, one per line; with --type also sent for real into the program in front.
 
 #include <cerrno>
 #include <cmath>
@@ -15,6 +15,7 @@
 #include "exchange/WedgeNotice.h"
 #include "geodesy/DatumTable.h"
 #include "platform/Clock.h"
+#include "platform/InputBackends.h"
 #include "platform/Prompter.h"
 #include "platform/RecordingKeyInjector.h"
 
@@ -22,7 +23,7 @@ namespace cvtool {
 namespace {
 
 constexpr const char* kHelp =
-    "usage: cvtool wedge --ini FILE [--mark] LAT LON ALT\n"
+    "usage: cvtool wedge --ini FILE [--mark] [--type] LAT LON ALT\n"
     "\n"
     "Prints the key events the keyboard wedge would send for a position (WGS 84 signed\n"
     "decimal degrees, altitude in metres) with the settings of FILE (KWDG, KEYWEDGE, K_RAW,\n"
@@ -36,11 +37,17 @@ constexpr const char* kHelp =
     "\n"
     "  --ini FILE   the cv.ini whose settings apply\n"
     "  --mark       type the position as a finished mark\n"
+    "  --type       after printing them, wait 3 s (time to put the focus on the program\n"
+    "               to type into), then send the events for real through the session's\n"
+    "               typing backend (XTest on X11)\n"
     "\n"
-    "Sending the events for real (--type) is not offered yet.\n"
     "Exit status: 0 when the wedge typed (or, with KWDG No or a list without data items, had\n"
-    "nothing to type: a note on stderr); 1 when the fix was masked; 2 for bad usage or an\n"
-    "unreadable cv.ini.\n";
+    "nothing to type: a note on stderr); 1 when the fix was masked, or with --type when the\n"
+    "session offers no way to type (the reason on stderr); 2 for bad usage or an unreadable\n"
+    "cv.ini.\n";
+
+// Time to bring the program to type into to the front before --type sends the keys.
+constexpr uint32_t kTypeDelayMs = 3000;
 
 class NoFocus final : public platform::Focus {
 public:
@@ -54,6 +61,27 @@ public:
     void hideNotice() override {}
 };
 
+// Sends the recorded events through the session's own typing backend after the delay.
+int typeForReal(const platform::RecordingKeyInjector& recorded) {
+    platform::InputBackends backends = platform::openInputBackends();
+    if (!backends.keys) {
+        std::fprintf(stderr, "cvtool: wedge: cannot type: %s\n", backends.reason.c_str());
+        return kExitBadData;
+    }
+    std::fprintf(stderr, "cvtool: wedge: typing into the window in front in %u s\n",
+                 kTypeDelayMs / 1000);
+    platform::SystemClock clock;
+    clock.sleepMs(kTypeDelayMs);
+    for (const platform::RecordingKeyInjector::Event& event : recorded.events()) {
+        if (event.down)
+            backends.keys->keyDown(event.virtualKey);
+        else
+            backends.keys->keyUp(event.virtualKey);
+    }
+    backends.keys->flush();
+    return kExitOk;
+}
+
 bool number(const char* text, double& out) {
     char* end = nullptr;
     errno = 0;
@@ -66,14 +94,17 @@ bool number(const char* text, double& out) {
 int cmdWedge(int argc, char** argv) {
     const char* ini = nullptr;
     bool mark = false;
+    bool type = false;
     std::vector<const char*> operands;
     auto handle = [&](std::string_view name, const char* value) {
         if (name == "ini") ini = value;
         if (name == "mark") mark = true;
+        if (name == "type") type = true;
         return kExitOk;
     };
-    if (auto s = parseArguments("wedge", kHelp, argc, argv, {{"ini", true}, {"mark", false}},
-                                handle, operands))
+    if (auto s =
+            parseArguments("wedge", kHelp, argc, argv,
+                           {{"ini", true}, {"mark", false}, {"type", false}}, handle, operands))
         return *s;
     if (ini == nullptr) return usageError("wedge: --ini FILE is needed");
     double position[3] = {};
@@ -131,7 +162,9 @@ int cmdWedge(int argc, char** argv) {
         return kExitBadData;
     }
     std::fputs(keys.lines().c_str(), stdout);
-    return kExitOk;
+    if (!type) return kExitOk;
+    std::fflush(stdout);
+    return typeForReal(keys);
 }
 
 } // namespace cvtool

@@ -1,0 +1,33 @@
+#pragma once
+// The typing, hot-key and window-in-front backends of the session this program runs in, chosen
+// at run time: X11 in an X session; on Wayland the desktop portal's (chosen in one place of
+// InputBackends.cpp). What cannot be had is left empty, with the reason for the user.
+
+#include <memory>
+#include <string>
+
+#include "platform/Focus.h"
+#include "platform/HotKeys.h"
+#include "platform/KeyInjector.h"
+
+namespace platform {
+
+enum class SessionKind { X11, Wayland, None };
+
+// The kind of graphical session from its environment variables (null: unset): Wayland when
+// XDG_SESSION_TYPE says so or WAYLAND_DISPLAY is set, even with DISPLAY set (Xwayland's clients
+// are not the whole desktop); X11 when DISPLAY is set; else none.
+SessionKind sessionKind(const char* sessionType, const char* waylandDisplay, const char* display);
+
+struct InputBackends {
+    std::unique_ptr<KeyInjector> keys;
+    std::unique_ptr<HotKeys> hotKeys;
+    std::unique_ptr<Focus> focus;
+    // Why some of them are missing, as a sentence for the user; empty when all are there.
+    std::string reason;
+};
+
+// Opens the backends of the current session (from this process's environment).
+InputBackends openInputBackends();
+
+} // namespace platform
