@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "platform/PortalHotKeys.h"
+#include "platform/PortalKeyInjector.h"
 #include "platform/X11Focus.h"
 #include "platform/X11HotKeys.h"
 #include "platform/X11KeyInjector.h"
@@ -32,12 +34,16 @@ void openX11(InputBackends& backends) {
     addReason(backends, reason);
 }
 
-// The Wayland backends. The desktop portal's RemoteDesktop (typing) and GlobalShortcuts (hot
-// keys) backends are chosen here once they exist; until then a Wayland session has none, and says
-// why.
+// The Wayland backends: the desktop portal's RemoteDesktop (typing) and GlobalShortcuts (hot
+// keys). Wayland gives no program the window in front of another's; the desktop hands the focus
+// back itself when the notice window (which never takes it) goes.
 void openWayland(InputBackends& backends) {
-    addReason(backends, "Typing into other programs on Wayland needs the desktop portal's "
-                        "RemoteDesktop interface, which this build does not use yet.");
+    std::string reason;
+    backends.keys = PortalKeyInjector::open(&reason);
+    addReason(backends, reason);
+    reason.clear();
+    backends.hotKeys = PortalHotKeys::open(&reason);
+    addReason(backends, reason);
 }
 
 } // namespace

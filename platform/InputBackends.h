@@ -1,7 +1,7 @@
 #pragma once
 // The typing, hot-key and window-in-front backends of the session this program runs in, chosen
-// at run time: X11 in an X session; on Wayland the desktop portal's (chosen in one place of
-// InputBackends.cpp). What cannot be had is left empty, with the reason for the user.
+// at run time: X11 in an X session; on Wayland the desktop portal's (typing and hot keys; no
+// window-in-front backend there). What cannot be had is left empty, with the reason for the user.
 
 #include <memory>
 #include <string>
