@@ -19,27 +19,9 @@ bool desktop = false; // an X server with a window manager, rather than offscree
 // One QApplication, ended before the program's exit handlers run.
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    testsupport::TempDir dir;
-    std::unique_ptr<testsupport::Process> xvfb, wm;
-    if (access("/usr/bin/Xvfb", X_OK) == 0 && access("/usr/bin/openbox", X_OK) == 0) {
-        const std::string number = dir.file("display"), ready = dir.file("wm-ready");
-        xvfb = std::make_unique<testsupport::Process>(
-            std::vector<std::string>{"/usr/bin/Xvfb", "-displayfd", "1", "-nolisten", "tcp"},
-            number);
-        if (!testsupport::eventually(
-                [&] { return testsupport::readFile(number).find('\n') != std::string::npos; }))
-            return 1;
-        const std::string text = testsupport::readFile(number);
-        setenv("DISPLAY", (":" + text.substr(0, text.find('\n'))).c_str(), 1);
-        // openbox runs its start-up command once it manages windows.
-        wm = std::make_unique<testsupport::Process>(
-            std::vector<std::string>{"/usr/bin/openbox", "--startup", "touch " + ready});
-        if (!testsupport::eventually([&] { return access(ready.c_str(), F_OK) == 0; })) return 1;
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
-        desktop = true;
-    } else {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
+    testsupport::XServer desktopServer;
+    desktop = desktopServer.start(true);
+    setenv("QT_QPA_PLATFORM", desktop ? "xcb" : "offscreen", 1);
     int result = 0;
     {
         QApplication application(argc, argv);

@@ -22,24 +22,8 @@ namespace {
 class X11Session : public ::testing::Test {
 protected:
     void start(bool windowManager) {
-        if (access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "Xvfb is not installed";
-        const std::string number = dir_.path() + "display";
-        xvfb_ = std::make_unique<testsupport::Process>(
-            std::vector<std::string>{"/usr/bin/Xvfb", "-displayfd", "1", "-nolisten", "tcp"},
-            number);
-        ASSERT_TRUE(eventually(
-            [&] { return testsupport::readFile(number).find('\n') != std::string::npos; }));
-        display_ =
-            ":" + testsupport::readFile(number).substr(0, testsupport::readFile(number).find('\n'));
-        setenv("DISPLAY", display_.c_str(), 1);
-        // openbox runs its start-up command once it manages windows.
-        const std::string ready = dir_.file("wm-ready");
-        if (windowManager) {
-            if (access("/usr/bin/openbox", X_OK) != 0) GTEST_SKIP() << "openbox is not installed";
-            wm_ = std::make_unique<testsupport::Process>(
-                std::vector<std::string>{"/usr/bin/openbox", "--startup", "touch " + ready});
-            ASSERT_TRUE(eventually([&] { return access(ready.c_str(), F_OK) == 0; }));
-        }
+        if (!server_.start(windowManager)) GTEST_SKIP() << "Xvfb or openbox is not installed";
+        display_ = server_.display();
         client_ = XOpenDisplay(display_.c_str());
         ASSERT_NE(client_, nullptr);
     }
@@ -47,14 +31,11 @@ protected:
         stop_ = true;
         if (reader_.joinable()) reader_.join();
         if (client_) XCloseDisplay(client_);
-        wm_.reset();
-        xvfb_.reset();
-        unsetenv("DISPLAY");
     }
     // A window manager has taken a window in when it has set the window's WM_STATE.
     void waitManaged(Display* display, Window window) {
         const Atom state = XInternAtom(display, "WM_STATE", False);
-        ASSERT_TRUE(!wm_ || eventually([&] {
+        ASSERT_TRUE(!server_.managed() || eventually([&] {
             Atom type = None;
             int format = 0;
             unsigned long count = 0, after = 0;
@@ -100,12 +81,11 @@ protected:
     }
     void run(const std::string& command) { ASSERT_EQ(system(command.c_str()), 0) << command; }
 
-    testsupport::TempDir dir_;
+    testsupport::XServer server_; // first: it outlives the connection below
     std::string display_;
     Display* client_ = nullptr;
 
 private:
-    std::unique_ptr<testsupport::Process> xvfb_, wm_;
     std::thread reader_;
     std::atomic<bool> stop_{false};
     std::mutex mutex_;

@@ -98,4 +98,28 @@ CommandResult runCvtool(const std::string& args, const std::string& input) {
     return r;
 }
 
+bool XServer::start(bool windowManager) {
+    if (access("/usr/bin/Xvfb", X_OK) != 0 ||
+        (windowManager && access("/usr/bin/openbox", X_OK) != 0))
+        return false;
+    const std::string number = dir_.file("display");
+    xvfb_ = std::make_unique<Process>(
+        std::vector<std::string>{"/usr/bin/Xvfb", "-displayfd", "1", "-nolisten", "tcp"}, number);
+    if (!eventually([&] { return readFile(number).find('\n') != std::string::npos; })) return false;
+    display_ = ":" + readFile(number).substr(0, readFile(number).find('\n'));
+    setenv("DISPLAY", display_.c_str(), 1);
+    if (!windowManager) return true;
+    // openbox runs its start-up command once it manages windows.
+    const std::string ready = dir_.file("wm-ready");
+    wm_ = std::make_unique<Process>(
+        std::vector<std::string>{"/usr/bin/openbox", "--startup", "touch " + ready});
+    return eventually([&] { return access(ready.c_str(), F_OK) == 0; });
+}
+
+XServer::~XServer() {
+    wm_.reset();
+    xvfb_.reset();
+    if (!display_.empty()) unsetenv("DISPLAY");
+}
+
 } // namespace testsupport

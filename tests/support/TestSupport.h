@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -66,6 +67,21 @@ public:
 private:
     pid_t pid_ = 0;
     int status_ = -1;
+};
+
+// An X server of the test's own (Xvfb), optionally with a window manager (openbox), named by
+// DISPLAY while it runs. start() is false when the programs are not installed or do not come up.
+class XServer {
+public:
+    bool start(bool windowManager);
+    ~XServer();
+    const std::string& display() const { return display_; }
+    bool managed() const { return wm_ != nullptr; }
+
+private:
+    TempDir dir_;
+    std::string display_;
+    std::unique_ptr<Process> xvfb_, wm_;
 };
 
 // The program's own datum table, loaded once from the shipped files (a failed load fails the
