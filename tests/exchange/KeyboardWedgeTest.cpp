@@ -124,38 +124,20 @@ struct TextCase {
 };
 
 TEST_F(WedgeTest, MarkTypesTheSequenceInTheChosenStyle) {
+    // clang-format off
     const TextCase cases[] = {
-        {0,
-         1,
-         0,
-         9,
-         -33.8688,
-         151.2093,
-         {kLat, 9, kLon, 9, kElev, 13},
+        {0, 1, 0, 9, -33.8688, 151.2093, {kLat, 9, kLon, 9, kElev, 13},
          "-33.8688000<Tab>151.2093000<Tab>25.0<Enter>"},
-        {1,
-         0,
-         0,
-         9,
-         40.2057611667,
-         -105.5,
-         {kLat, 39, kLon},
-         "N<Tab>40<Tab>12.34567<Right Arrow>"
-         "W<Tab>105<Tab>30.00000"},
+        {1, 0, 0, 9, 40.2057611667, -105.5, {kLat, 39, kLon},
+         "N<Tab>40<Tab>12.34567<Right Arrow>W<Tab>105<Tab>30.00000"},
         {1, 0, 1, 9, -40.2057611667, 10.0, {kLat}, "S 40 12.34567'"},
         {2, 0, 1, 9, 40.2057611667, 10.0, {kLat}, "N 40 12' 20.74\""},
-        {3,
-         0,
-         0,
-         9,
-         40.7128,
-         -74.006,
-         {kLat, 13, kLon},
-         "18T<Tab>583959.37<Tab>E<Enter>"
-         "4507351.00<Tab>N"},
+        {3, 0, 0, 9, 40.7128, -74.006, {kLat, 13, kLon},
+         "18T<Tab>583959.37<Tab>E<Enter>4507351.00<Tab>N"},
         {3, 0, 1, 9, 40.7128, -74.006, {kLat}, "Zn 18T 583959.37 E"},
         {0, 0, 0, 9, 1.0, 2.0, {9, 13}, ""},
     };
+    // clang-format on
     for (const TextCase& c : cases) {
         engine.settings.Format = c.format;
         engine.settings.K_RAW = c.raw;

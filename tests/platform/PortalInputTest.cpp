@@ -14,6 +14,7 @@
 #include <mutex>
 #include <signal.h>
 #include <systemd/sd-bus.h>
+#include <tuple>
 
 namespace {
 
@@ -174,17 +175,14 @@ TEST_F(PortalInput, ShortcutSignalsReachTheHandler) {
 }
 
 TEST(PortalHotKeys, TriggersNameTheKeyWithLogoForSuper) {
-    struct Case {
-        uint32_t modifiers;
-        uint8_t key;
-        const char* trigger;
-    } cases[] = {{MOD_WIN, 197, "LOGO+F5"},
-                 {MOD_WIN | MOD_KEYUP, 112, "LOGO+F1"},
-                 {0, 'A', "a"},
-                 {MOD_KEYUP, 190, "period"},
-                 {MOD_WIN, 250, ""}};
-    for (const Case& c : cases)
-        EXPECT_EQ(platform::PortalHotKeys::triggerFor(c.modifiers, c.key), c.trigger) << c.trigger;
+    const std::tuple<uint32_t, uint8_t, const char*> cases[] = {
+        {MOD_WIN, 197, "LOGO+F5"},
+        {MOD_WIN | MOD_KEYUP, 112, "LOGO+F1"},
+        {0, 'A', "a"},
+        {MOD_KEYUP, 190, "period"},
+        {MOD_WIN, 250, ""}};
+    for (auto [modifiers, key, trigger] : cases)
+        EXPECT_EQ(platform::PortalHotKeys::triggerFor(modifiers, key), trigger) << trigger;
 }
 
 } // namespace
