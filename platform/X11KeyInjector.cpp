@@ -4,6 +4,7 @@
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -120,6 +121,12 @@ void X11KeyInjector::restoreBorrowed() {
     XSync(display_, False);
 }
 
+bool X11KeyInjector::capsLocked() {
+    XkbStateRec state{};
+    return XkbGetState(display_, XkbUseCoreKbd, &state) == Success &&
+           (state.locked_mods & LockMask) != 0;
+}
+
 void X11KeyInjector::tap(const Place& place) {
     if (place.shift) XTestFakeKeyEvent(display_, shiftKeycode_, True, CurrentTime);
     XTestFakeKeyEvent(display_, place.keycode, True, CurrentTime);
@@ -147,6 +154,11 @@ void X11KeyInjector::keyDown(uint8_t virtualKey) {
         if (spare == 0) return;
         place = {spare, false};
     }
+    // CapsLock turns a letter's level around; so does this, so the letter comes out as asked.
+    KeySym lower = NoSymbol;
+    KeySym upper = NoSymbol;
+    XConvertCase(keysym, &lower, &upper);
+    if (lower != upper && capsLocked()) place.shift = !place.shift;
     tap(place);
     XFlush(display_);
 }

@@ -43,6 +43,7 @@ private:
     bool find(unsigned long keysym, Place& place);
     uint8_t borrow(unsigned long keysym);
     void restoreBorrowed();
+    bool capsLocked();
     void tap(const Place& place);
 
     _XDisplay* display_;

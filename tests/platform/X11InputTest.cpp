@@ -137,6 +137,18 @@ TEST_F(X11Session, TypedTextArrivesExactlyInEachLayout) {
         XFree(after);
         EXPECT_TRUE(injector->waitForModifiersReleased(0));
     }
+    // With CapsLock on, letters still come out in the case asked for.
+    run("xdotool key Caps_Lock");
+    for (bool shifted : {true, false}) {
+        if (shifted) injector->keyDown(16);
+        injector->keyDown('N');
+        injector->keyUp('N');
+        if (shifted) injector->keyUp(16);
+    }
+    injector->flush();
+    EXPECT_TRUE(eventually([&] { return received().size() >= seen + 2; }, 3000));
+    EXPECT_EQ(received().substr(seen), "Nn");
+    run("xdotool key Caps_Lock");
     XCloseDisplay(probe);
 }
 
