@@ -15,6 +15,7 @@
 #include "CliSupport.h"
 #include "Commands.h"
 #include "StateJson.h"
+#include "ToolStartup.h"
 #include "data/ConfigFile.h"
 #include "data/MarkController.h"
 #include "data/MarkView.h"
@@ -171,15 +172,7 @@ struct Options {
 };
 
 int configure(const Options& o, engine::GpsEngine& engine) {
-    geodesy::DatumTable& datums = geodesy::datumTable();
-    const std::string tables = tableDirectory(nullptr);
-    datums.loadEllipsoids(tables.c_str());
-    datums.loadDatums(tables.c_str());
-    data::ConfigReadOptions options;
-    options.createDataExchangeDirectory = false;
-    if (data::readSettingsFile(o.ini, engine.settings, datums, engine.prompter(), options) !=
-        data::ConfigReadResult::Read)
-        return usageError("mark: cannot read the cv.ini %s", o.ini);
+    if (!readToolSettings("mark", o.ini, engine.settings, engine.prompter())) return kExitUsage;
     engine::Settings& s = engine.settings;
     if (o.average) {
         s.PointAveraging = 1;
@@ -202,8 +195,8 @@ int configure(const Options& o, engine::GpsEngine& engine) {
         if (std::filesystem::exists(path, ec)) {
             if (!data::readWaypointFile(dir + name, engine.waypoints, &reason))
                 return usageError("mark: cannot read the waypoint file: %s", reason.c_str());
-        } else if (!data::writeWaypointFile(dir + name, engine.waypoints, datums, s.Datum,
-                                            &reason)) {
+        } else if (!data::writeWaypointFile(dir + name, engine.waypoints, geodesy::datumTable(),
+                                            s.Datum, &reason)) {
             return usageError("mark: cannot create the waypoint file: %s", reason.c_str());
         }
         engine.waypoints.waypointFileOpen = true;

@@ -7,18 +7,16 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <iterator>
 #include <string>
 
 #include "CliSupport.h"
 #include "Commands.h"
 #include "StateJson.h"
-#include "data/ConfigFile.h"
+#include "ToolStartup.h"
 #include "engine/Dgps.h"
 #include "engine/FixStatus.h"
 #include "engine/GpsEngine.h"
-#include "geodesy/DatumTable.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
 
@@ -113,24 +111,7 @@ constexpr const char* kHelp =
 // not a regular file, so /dev/zero or a FIFO cannot hang or exhaust the run), and sets the link
 // flags of an open port; receiving the bytes marks the data as seen.
 bool applyIni(const char* path, engine::GpsEngine& engine) {
-    geodesy::DatumTable datums;
-    const std::string tables = tableDirectory(nullptr);
-    datums.loadEllipsoids(tables.c_str());
-    datums.loadDatums(tables.c_str());
-    data::ConfigReadOptions options;
-    options.createDataExchangeDirectory = false;
-    const data::ConfigReadResult result =
-        data::readSettingsFile(path, engine.settings, datums, engine.prompter(), options);
-    if (result != data::ConfigReadResult::Read) {
-        std::error_code ec;
-        const auto type = std::filesystem::status(path, ec).type();
-        const char* why = result == data::ConfigReadResult::Missing       ? "no such file"
-                          : type == std::filesystem::file_type::directory ? "is a directory"
-                          : type != std::filesystem::file_type::regular   ? "not a regular file"
-                                                                          : "cannot be read";
-        usageError("nmea: cannot read the cv.ini %s: %s", path, why);
-        return false;
-    }
+    if (!readToolSettings("nmea", path, engine.settings, engine.prompter())) return false;
     engine.link.portOpen = 1;
     engine.link.commOk = 1;
     return true;

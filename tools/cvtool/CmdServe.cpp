@@ -162,12 +162,6 @@ private:
     exchange::FrameCore* core_ = nullptr;
 };
 
-std::atomic<int> stopSignal{0};
-
-void onStopSignal(int signal) {
-    stopSignal.store(signal);
-}
-
 int serve(const char* dir, const char* nmea, bool cancel, double seconds) {
     std::vector<std::string> epochs;
     const bool replay = nmea != nullptr && !isPortName(nmea);
@@ -190,13 +184,7 @@ int serve(const char* dir, const char* nmea, bool cancel, double seconds) {
     core.startExchange();
     if (!core.exchange().running()) return kExitBadData; // its message is on stderr
 
-    stopSignal.store(0);
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    struct sigaction oldInt {
-    }, oldTerm{};
-    sigaction(SIGINT, &action, &oldInt);
-    sigaction(SIGTERM, &action, &oldTerm);
+    const StopSignals stop;
 
     engine::LinkThreads threads(gps);
     Replay player(gps, std::move(epochs));
@@ -211,10 +199,10 @@ int serve(const char* dir, const char* nmea, bool cancel, double seconds) {
     const auto begin = std::chrono::steady_clock::now();
     const auto end = begin + std::chrono::milliseconds(static_cast<int64_t>(seconds * 1000));
     auto next = begin;
-    while (stopSignal.load() == 0) {
+    while (!stop.requested()) {
         next += kTickInterval;
         std::this_thread::sleep_until(next);
-        if (stopSignal.load() != 0) break;
+        if (stop.requested()) break;
         core.tick();
         markView.pressOnce(core.markController());
         if (seconds > 0 && next >= end) break;
@@ -224,8 +212,6 @@ int serve(const char* dir, const char* nmea, bool cancel, double seconds) {
         player.stop();
     else
         threads.stop();
-    sigaction(SIGINT, &oldInt, nullptr);
-    sigaction(SIGTERM, &oldTerm, nullptr);
     return kExitOk;
 }
 

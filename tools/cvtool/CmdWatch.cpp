@@ -272,12 +272,6 @@ void writeJsonView(std::FILE* out, const Snapshot& snap) {
     std::fflush(out);
 }
 
-std::atomic<int> stopSignal{0};
-
-void onStopSignal(int signal) {
-    stopSignal.store(signal);
-}
-
 // Runs the engine on the port until the time is up or SIGINT/SIGTERM arrives, then shuts down as
 // the program does: port closed, threads joined, suspend time-outs restored.
 int watchPort(const char* port, const char* dir, bool json, double seconds) {
@@ -288,13 +282,7 @@ int watchPort(const char* port, const char* dir, bool json, double seconds) {
     gps.setStartupServices(&startup);
     if (!gps.start()) return kExitBadData; // the start-up message is on stderr
 
-    stopSignal.store(0);
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    struct sigaction oldInt {
-    }, oldTerm{};
-    sigaction(SIGINT, &action, &oldInt);
-    sigaction(SIGTERM, &action, &oldTerm);
+    const StopSignals stop;
 
     engine::LinkThreads threads(gps);
     threads.start();
@@ -306,7 +294,7 @@ int watchPort(const char* port, const char* dir, bool json, double seconds) {
     for (;;) {
         next += kRefreshInterval;
         std::this_thread::sleep_until(next);
-        if (stopSignal.load() != 0) break;
+        if (stop.requested()) break;
         // A tick that finds the engine busy is skipped, as the program's refresh timer does.
         if (gps.refresh()) {
             Snapshot snap = takeSnapshot(gps, true);
@@ -318,8 +306,6 @@ int watchPort(const char* port, const char* dir, bool json, double seconds) {
         if (seconds > 0 && next >= end) break;
     }
     threads.stop();
-    sigaction(SIGINT, &oldInt, nullptr);
-    sigaction(SIGTERM, &oldTerm, nullptr);
     if (!json) {
         while (!gps.refresh()) {
         }

@@ -9,11 +9,10 @@
 
 #include "CliSupport.h"
 #include "Commands.h"
-#include "data/ConfigFile.h"
+#include "ToolStartup.h"
 #include "engine/GpsEngine.h"
 #include "exchange/KeyboardWedge.h"
 #include "exchange/WedgeNotice.h"
-#include "geodesy/DatumTable.h"
 #include "platform/Clock.h"
 #include "platform/InputBackends.h"
 #include "platform/Prompter.h"
@@ -118,15 +117,7 @@ int cmdWedge(int argc, char** argv) {
     platform::ManualClock clock;
     platform::StderrPrompter prompter;
     engine::GpsEngine engine(clock, prompter);
-    geodesy::DatumTable& datums = geodesy::datumTable();
-    const std::string tables = tableDirectory(nullptr);
-    datums.loadEllipsoids(tables.c_str());
-    datums.loadDatums(tables.c_str());
-    data::ConfigReadOptions options;
-    options.createDataExchangeDirectory = false;
-    if (data::readSettingsFile(ini, engine.settings, datums, prompter, options) !=
-        data::ConfigReadResult::Read)
-        return usageError("wedge: cannot read the cv.ini %s", ini);
+    if (!readToolSettings("wedge", ini, engine.settings, prompter)) return kExitUsage;
     exchange::applyWedgeRules(engine.settings);
     if (!engine.settings.KWDG || !engine.settings.KEYWEDGE.hasDataItem) {
         std::fprintf(stderr, "cvtool: wedge: %s: nothing is typed\n",

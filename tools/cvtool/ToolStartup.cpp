@@ -1,13 +1,17 @@
 #include "ToolStartup.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <string>
 
 #include "CliSupport.h"
 #include "data/ConfigFile.h"
+#include "geodesy/DatumTable.h"
 
 namespace cvtool {
 
@@ -41,6 +45,51 @@ bool ToolStartup::writeSettings(engine::GpsEngine& gps) {
     const bool written = data::writeSettings(gps);
     gps.settings = running;
     return written;
+}
+
+bool readToolSettings(const char* command, const char* path, engine::Settings& settings,
+                      platform::Prompter& prompter) {
+    geodesy::DatumTable& datums = geodesy::datumTable();
+    const std::string tables = tableDirectory(nullptr);
+    datums.loadEllipsoids(tables.c_str());
+    datums.loadDatums(tables.c_str());
+    data::ConfigReadOptions options;
+    options.createDataExchangeDirectory = false;
+    const data::ConfigReadResult result =
+        data::readSettingsFile(path, settings, datums, prompter, options);
+    if (result == data::ConfigReadResult::Read) return true;
+    std::error_code ec;
+    const auto type = std::filesystem::status(path, ec).type();
+    const char* why = result == data::ConfigReadResult::Missing       ? "no such file"
+                      : type == std::filesystem::file_type::directory ? "is a directory"
+                      : type != std::filesystem::file_type::regular   ? "not a regular file"
+                                                                      : "cannot be read";
+    usageError("%s: cannot read the cv.ini %s: %s", command, path, why);
+    return false;
+}
+
+namespace {
+std::atomic<int> stopSignal{0};
+void onStopSignal(int signal) {
+    stopSignal.store(signal);
+}
+} // namespace
+
+StopSignals::StopSignals() {
+    stopSignal.store(0);
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigaction(SIGINT, &action, &oldInt_);
+    sigaction(SIGTERM, &action, &oldTerm_);
+}
+
+StopSignals::~StopSignals() {
+    sigaction(SIGINT, &oldInt_, nullptr);
+    sigaction(SIGTERM, &oldTerm_, nullptr);
+}
+
+bool StopSignals::requested() const {
+    return stopSignal.load() != 0;
 }
 
 bool isPortName(const char* text) {

@@ -5,7 +5,10 @@
 // start-up (Bluetooth switched on) writes the file's own port and MemExchange. Waypoint files
 // are neither read nor made, and no folder is created.
 
+#include <csignal>
+
 #include "engine/GpsEngine.h"
+#include "platform/Prompter.h"
 
 namespace cvtool {
 
@@ -24,6 +27,27 @@ private:
     char16_t port_[engine::kPortNameCapacity] = {};
     bool memExchange_;
     engine::Settings file_; // as read from cv.ini
+};
+
+// Reads the cv.ini at path into settings as the program does, with the datum table of the shipped
+// tables, making no folder. False, after a usage message naming command and why, when the file
+// cannot be read.
+bool readToolSettings(const char* command, const char* path, engine::Settings& settings,
+                      platform::Prompter& prompter);
+
+// SIGINT and SIGTERM ask the running command to stop, for as long as the object lives; the
+// handlers in place before come back with its end.
+class StopSignals {
+public:
+    StopSignals();
+    ~StopSignals();
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+    bool requested() const;
+
+private:
+    struct sigaction oldInt_ {};
+    struct sigaction oldTerm_ {};
 };
 
 // A port operand: "COM1:" .. "COM9:".
