@@ -73,6 +73,17 @@ bool DemoClient::leaveRealTime() {
     return false;
 }
 
+// One raw read with the library's call for the mode; the values are kept only when it succeeds.
+bool DemoClient::readRaw(RawRead read) {
+    unsigned long tick = 0;
+    double latitude = 0, longitude = 0, altitude = 0, pdop = 0, ehe = 0;
+    int quality = 0;
+    if (!read(tick, latitude, longitude, altitude, pdop, ehe, quality)) return false;
+    tick_ = tick, latitude_ = latitude, longitude_ = longitude, altitude_ = altitude;
+    pdop_ = pdop, ehe_ = ehe, quality_ = quality;
+    return true;
+}
+
 void DemoClient::get() {
     stopTimer();
     stopWorker();
@@ -80,12 +91,7 @@ void DemoClient::get() {
     if (!leaveRealTime()) return;
     readCount_ = 0;
     demoMode_ = ModeGet;
-    unsigned long tick = 0;
-    double latitude = 0, longitude = 0, altitude = 0, pdop = 0, ehe = 0;
-    int quality = 0;
-    if (GetRawGPS(tick, latitude, longitude, altitude, pdop, ehe, quality)) {
-        tick_ = tick, latitude_ = latitude, longitude_ = longitude, altitude_ = altitude;
-        pdop_ = pdop, ehe_ = ehe, quality_ = quality;
+    if (readRaw(GetRawGPS)) {
         refresh();
     } else {
         messages_.message(
@@ -109,12 +115,7 @@ void DemoClient::timerTick() {
     std::lock_guard lock(demoLock_);
     if (!timerRunning_) return;
     ++readCount_;
-    unsigned long tick = 0;
-    double latitude = 0, longitude = 0, altitude = 0, pdop = 0, ehe = 0;
-    int quality = 0;
-    if (GetRawGPS(tick, latitude, longitude, altitude, pdop, ehe, quality)) {
-        tick_ = tick, latitude_ = latitude, longitude_ = longitude, altitude_ = altitude;
-        pdop_ = pdop, ehe_ = ehe, quality_ = quality;
+    if (readRaw(GetRawGPS)) {
         refresh();
         return;
     }
@@ -178,13 +179,9 @@ void DemoClient::workerLoop() {
             std::lock_guard lock(demoLock_);
             // A button pressed while this thread waited for the lock has ended real time.
             if (!keepRunning_) break;
-            unsigned long tick = 0;
-            double latitude = 0, longitude = 0, altitude = 0, pdop = 0, ehe = 0;
-            int quality = 0;
-            if (GetRawRT(tick, latitude, longitude, altitude, pdop, ehe, quality)) {
-                tickChanged = tick != tick_;
-                tick_ = tick, latitude_ = latitude, longitude_ = longitude, altitude_ = altitude;
-                pdop_ = pdop, ehe_ = ehe, quality_ = quality;
+            const unsigned long before = tick_;
+            if (readRaw(GetRawRT)) {
+                tickChanged = tick_ != before;
             } else {
                 messages_.message(format("Error getting real time data. Error =%u",
                                          static_cast<unsigned>(rawError())),

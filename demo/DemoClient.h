@@ -41,6 +41,8 @@ public:
     void stopWorker();
 
 private:
+    using RawRead = int (*)(unsigned long&, double&, double&, double&, double&, double&, int&);
+    bool readRaw(RawRead read);
     void workerLoop();
     bool leaveRealTime();
     void stopTimer();
