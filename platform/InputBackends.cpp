@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "platform/HotKeyGatedInjector.h"
 #include "platform/PortalHotKeys.h"
 #include "platform/PortalKeyInjector.h"
 #include "platform/X11Focus.h"
@@ -39,11 +40,18 @@ void openX11(InputBackends& backends) {
 // back itself when the notice window (which never takes it) goes.
 void openWayland(InputBackends& backends) {
     std::string reason;
-    backends.keys = PortalKeyInjector::open(&reason);
+    std::unique_ptr<PortalKeyInjector> keys = PortalKeyInjector::open(&reason);
     addReason(backends, reason);
     reason.clear();
-    backends.hotKeys = PortalHotKeys::open(&reason);
+    std::unique_ptr<PortalHotKeys> hotKeys = PortalHotKeys::open(&reason);
     addReason(backends, reason);
+    // The portal reports the hot key's press and release, never the modifiers: typing waits for
+    // the release.
+    if (keys && hotKeys)
+        backends.keys = std::make_unique<HotKeyGatedInjector>(std::move(keys), hotKeys->held());
+    else
+        backends.keys = std::move(keys);
+    backends.hotKeys = std::move(hotKeys);
 }
 
 } // namespace

@@ -114,6 +114,7 @@ bool PortalHotKeys::registerHotKey(int identifier, uint32_t modifiers, uint8_t v
 void PortalHotKeys::unregisterHotKey(int identifier) {
     std::lock_guard<std::recursive_mutex> held(portal_->lock());
     keys_.erase(identifier);
+    held_->released(identifier);
 }
 
 // Binds every registered key at once: the portal replaces a session's shortcuts with each call.
@@ -154,7 +155,12 @@ void PortalHotKeys::onSignal(sd_bus_message* m, bool released) {
     long identifier = std::strtol(id + prefix, &end, 10);
     if (end == id + prefix || *end != '\0') return;
     auto key = keys_.find(static_cast<int>(identifier));
-    if (key == keys_.end() || key->second.onRelease != released || !handler_) return;
+    if (key == keys_.end()) return;
+    if (released)
+        held_->released(key->first);
+    else
+        held_->pressed(key->first);
+    if (key->second.onRelease != released || !handler_) return;
     handler_(key->first);
 }
 

@@ -3,8 +3,10 @@
 // shortcuts session per run, every registered key bound in it as "hotkey-<identifier>" with its
 // preferred trigger ("LOGO+F5"); the desktop may let the user change the trigger. Activated
 // reaches the handler, or Deactivated for a key registered with MOD_KEYUP. A thread of the
-// backend waits for the signals and calls the handler.
+// backend waits for the signals and calls the handler. Between a key's Activated and its
+// Deactivated the key counts as held (held()).
 
+#include "platform/HeldHotKeys.h"
 #include "platform/HotKeys.h"
 #include "platform/PortalSession.h"
 
@@ -35,6 +37,9 @@ public:
     // table of platform/VirtualKeys.h.
     static std::string triggerFor(uint32_t modifiers, uint8_t virtualKey);
 
+    // The registered keys the user holds down now.
+    std::shared_ptr<HeldHotKeys> held() const { return held_; }
+
 private:
     PortalHotKeys(std::unique_ptr<PortalSession> portal, std::string session, uint32_t timeoutMs,
                   int wakeFd);
@@ -53,6 +58,7 @@ private:
     int wakeFd_;
     std::map<int, Key> keys_; // under the portal's lock, as everything below
     Handler handler_;
+    std::shared_ptr<HeldHotKeys> held_ = std::make_shared<HeldHotKeys>();
     bool stopping_ = false;
     sd_bus_slot* activated_ = nullptr;
     sd_bus_slot* deactivated_ = nullptr;

@@ -24,7 +24,20 @@ std::unique_ptr<PortalSession> PortalSession::connect(std::string* reason) {
                       std::strerror(-r) + ").";
         return nullptr;
     }
+    registerApplication(bus);
     return std::unique_ptr<PortalSession>(new PortalSession(bus));
+}
+
+// Tells the portal which installed application this connection belongs to, before any other
+// call on it: a program not started from a sandbox is otherwise known by no desktop-file id, and
+// the desktop can neither name it when it asks the user nor keep its shortcuts between runs.
+// Portals older than the host registry lack the call; they guess the id themselves, so its
+// failure changes nothing.
+void PortalSession::registerApplication(sd_bus* bus) {
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_call_method(bus, kService, kPath, "org.freedesktop.host.portal.Registry", "Register",
+                       &error, nullptr, "sa{sv}", kApplicationId, 0);
+    sd_bus_error_free(&error);
 }
 
 PortalSession::PortalSession(sd_bus* bus) : bus_(bus) {

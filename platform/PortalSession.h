@@ -23,8 +23,11 @@ class PortalSession {
 public:
     static constexpr const char* kService = "org.freedesktop.portal.Desktop";
     static constexpr const char* kPath = "/org/freedesktop/portal/desktop";
+    // The desktop-file id the program is installed under (org.corvane.Corvane.desktop).
+    static constexpr const char* kApplicationId = "org.corvane.Corvane";
 
-    // Connects to the session bus; null with reason set when there is none.
+    // Connects to the session bus and registers the program's desktop-file id with the portal;
+    // null with reason set when there is no bus.
     static std::unique_ptr<PortalSession> connect(std::string* reason);
     ~PortalSession();
     PortalSession(const PortalSession&) = delete;
@@ -52,6 +55,7 @@ public:
 
 private:
     explicit PortalSession(sd_bus* bus);
+    static void registerApplication(sd_bus* bus);
     friend struct PortalSessionCallbacks;
     void onResponse(sd_bus_message* m);
 

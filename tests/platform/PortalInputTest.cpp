@@ -1,6 +1,6 @@
-// Typing and hot keys through the desktop portal, against a mocked portal (python3-dbusmock,
-// tests/platform/desktop_portal.py) on a private session bus. Skipped where dbus-daemon or
-// python3-dbusmock is missing.
+// Typing and hot keys through the desktop portal (and the program's registration with it), against
+// a mocked portal (python3-dbusmock, tests/platform/desktop_portal.py) on a private session bus.
+// Skipped where dbus-daemon or python3-dbusmock is missing.
 
 #include "platform/PortalHotKeys.h"
 #include "platform/PortalKeyInjector.h"
@@ -61,7 +61,8 @@ protected:
             return owned != 0;
         }));
     }
-    // The keysym and state of each NotifyKeyboardKeysym the portal received, in order.
+    // The keysym and state of each NotifyKeyboardKeysym the portal received, in order; the
+    // application ids registered before them go to registered_.
     std::vector<std::pair<int32_t, uint32_t>> keysyms() {
         std::vector<std::pair<int32_t, uint32_t>> seen;
         sd_bus_message* reply = nullptr;
@@ -74,7 +75,14 @@ protected:
             uint64_t when = 0;
             const char* method = nullptr;
             sd_bus_message_read(reply, "ts", &when, &method);
-            if (std::strcmp(method, "NotifyKeyboardKeysym") == 0) {
+            if (std::strcmp(method, "Register") == 0) {
+                const char* id = nullptr;
+                sd_bus_message_enter_container(reply, 'a', "v");
+                sd_bus_message_read(reply, "v", "s", &id);
+                sd_bus_message_skip(reply, "v");
+                sd_bus_message_exit_container(reply);
+                if (seen.empty()) registered_.push_back(id); // only before any key
+            } else if (std::strcmp(method, "NotifyKeyboardKeysym") == 0) {
                 std::pair<int32_t, uint32_t> key;
                 sd_bus_message_enter_container(reply, 'a', "v");
                 sd_bus_message_skip(reply, "vv");
@@ -102,6 +110,7 @@ protected:
     long daemon_ = 0;
     sd_bus* peer_ = nullptr;
     std::unique_ptr<testsupport::Process> portal_;
+    std::vector<std::string> registered_;
 };
 
 TEST_F(PortalInput, KeysGoAsKeysymsWithTheLogicalShift) {
@@ -117,6 +126,7 @@ TEST_F(PortalInput, KeysGoAsKeysymsWithTheLogicalShift) {
     std::vector<std::pair<int32_t, uint32_t>> expected = {
         {78, 1}, {78, 0}, {34, 1}, {34, 0}, {0xff09, 1}, {0xff09, 0}, {52, 1}, {52, 0}};
     EXPECT_EQ(keysyms(), expected);
+    EXPECT_EQ(registered_, std::vector<std::string>{"org.corvane.Corvane"});
 }
 
 TEST_F(PortalInput, MissingOrRefusedPortalsGiveTheirReason) {
@@ -170,8 +180,15 @@ TEST_F(PortalInput, ShortcutSignalsReachTheHandler) {
         std::lock_guard<std::mutex> held(mutex);
         return pressed.size() >= 2;
     }));
-    std::lock_guard<std::mutex> held(mutex);
-    EXPECT_EQ(pressed, (std::vector<int>{5, 7}));
+    {
+        std::lock_guard<std::mutex> held(mutex);
+        EXPECT_EQ(pressed, (std::vector<int>{5, 7}));
+    }
+    // Key 5 went down again and is held until its release comes.
+    std::shared_ptr<platform::HeldHotKeys> held = hotKeys->held();
+    EXPECT_FALSE(held->waitUntilNoneHeld(0));
+    emit("Deactivated", kSession, "hotkey-5");
+    EXPECT_TRUE(held->waitUntilNoneHeld(5000));
 }
 
 TEST(PortalHotKeys, TriggersNameTheKeyWithLogoForSuper) {

@@ -1,4 +1,5 @@
-'''A desktop portal for the Wayland backends' tests: RemoteDesktop and GlobalShortcuts.
+'''A desktop portal for the Wayland backends' tests: the host registry, RemoteDesktop and
+GlobalShortcuts.
 
 Each request answers at once with its Response signal; parameters: start_response (the answer
 to RemoteDesktop.Start, 0 by default) and shortcuts (False leaves GlobalShortcuts out).
@@ -27,6 +28,7 @@ def respond(mock, options, code, results):
 def load(mock, parameters):
     session = {'session_handle': dbus.String(SESSION)}
     start = parameters.get('start_response', 0)
+    mock.AddMethods('org.freedesktop.host.portal.Registry', [('Register', 'sa{sv}', '', '')])
     mock.AddMethods(MAIN_IFACE, [
         ('CreateSession', 'a{sv}', 'o', lambda self, o: respond(self, o, 0, session)),
         ('SelectDevices', 'oa{sv}', 'o', lambda self, s, o: respond(self, o, 0, {})),
