@@ -2,6 +2,7 @@
 // The typing, hot-key and window-in-front backends of the session this program runs in, chosen
 // at run time: X11 in an X session; on Wayland the desktop portal's (typing and hot keys; no
 // window-in-front backend there). What cannot be had is left empty, with the reason for the user.
+// CORVANE_INPUT=uinput types through a uinput virtual keyboard instead, in any session.
 
 #include <memory>
 #include <string>
@@ -19,11 +20,18 @@ enum class SessionKind { X11, Wayland, None };
 // are not the whole desktop); X11 when DISPLAY is set; else none.
 SessionKind sessionKind(const char* sessionType, const char* waylandDisplay, const char* display);
 
+enum class TypingChoice { Session, Uinput, Unknown };
+
+// The typing backend asked for by CORVANE_INPUT (null: unset): the session's when it is unset or
+// empty, the uinput one for "uinput"; any other value is unknown (the session's is used).
+TypingChoice typingChoice(const char* corvaneInput);
+
 struct InputBackends {
     std::unique_ptr<KeyInjector> keys;
     std::unique_ptr<HotKeys> hotKeys;
     std::unique_ptr<Focus> focus;
-    // Why some of them are missing, as a sentence for the user; empty when all are there.
+    // Why some of them are missing (or that CORVANE_INPUT was not understood), as a sentence for
+    // the user; empty when all are there.
     std::string reason;
 };
 

@@ -10,6 +10,7 @@ packages=(
     libpugixml-dev nlohmann-json3-dev gdal-bin
     qt6-base-dev xvfb xauth
     libx11-dev libxtst-dev openbox xdotool x11-xkb-utils
+    libevdev-dev libxkbcommon-dev xkb-data
 )
 missing=()
 for p in "${packages[@]}"; do

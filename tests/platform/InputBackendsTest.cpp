@@ -33,4 +33,12 @@ TEST(InputBackends, SessionKindFromTheEnvironment) {
     }
 }
 
+TEST(InputBackends, UinputTypingOnlyWhenCorvaneInputAsksForIt) {
+    using platform::TypingChoice;
+    EXPECT_EQ(platform::typingChoice(nullptr), TypingChoice::Session);
+    EXPECT_EQ(platform::typingChoice(""), TypingChoice::Session);
+    EXPECT_EQ(platform::typingChoice("uinput"), TypingChoice::Uinput);
+    EXPECT_EQ(platform::typingChoice("UINPUT"), TypingChoice::Unknown);
+}
+
 } // namespace

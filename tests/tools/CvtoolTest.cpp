@@ -88,7 +88,7 @@ void run(const Case& c) {
     // No case may reach the user's registry.
     setenv("CORVANE_REGISTRY", dir.file("registry.reg").c_str(), 1);
     // Nor type into the desktop of whoever runs the tests.
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE"})
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "CORVANE_INPUT"})
         unsetenv(name);
     for (const auto& [name, content] : c.files) {
         if (content == kFifo)
