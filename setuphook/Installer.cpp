@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -57,6 +58,35 @@ bool readWhole(const std::string& path, std::string& contents, mode_t& mode) {
 
 std::string baseName(const std::string& path) {
     return fs::path(path).filename().string();
+}
+
+// A desktop entry names the program and its icon by their places in the installation, since
+// the installation directory is on no search path: "Exec=corvane ARGS" becomes the program's
+// path in quotes, and "Icon=corvane" the path of corvane.svg.
+std::string placedDesktopEntry(const std::string& contents, const std::string& dir) {
+    // Inside a quoted argument '"', '`', '$' and '\' take a backslash, and the value's own
+    // escaping then doubles every backslash.
+    std::string quotedDir;
+    for (char c : dir) {
+        if (c == '\\') quotedDir += "\\\\";
+        if (c == '"' || c == '`' || c == '$' || c == '\\') quotedDir += "\\\\";
+        quotedDir += c;
+    }
+    std::string placed;
+    std::istringstream lines(contents);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.starts_with("Exec=")) {
+            size_t end = line.find(' ', 5);
+            std::string program = line.substr(5, end - 5);
+            std::string arguments = end == std::string::npos ? "" : line.substr(end);
+            line = "Exec=\"" + quotedDir + program + "\"" + arguments;
+        } else if (line.starts_with("Icon=") && line.find('/') == std::string::npos) {
+            line = "Icon=" + dir + line.substr(5) + ".svg";
+        }
+        placed += line + '\n';
+    }
+    return placed;
 }
 
 } // namespace
@@ -164,6 +194,7 @@ bool Installer::install(const std::vector<std::string>& payload) {
             continue;
         }
         std::string name = baseName(file);
+        if (name.ends_with(".desktop")) contents = placedDesktopEntry(contents, dir_);
         // The installed file gets the payload file's mode, and replaces an earlier read-only copy.
         platform::ReplaceOptions options;
         options.mode = mode;

@@ -129,3 +129,13 @@ TEST_F(InstallerTest, AManifestNamingFilesElsewhereIsRefused) {
     EXPECT_EQ(uninstall(app), 1);
     EXPECT_TRUE(fs::exists(registryPath));
 }
+
+TEST_F(InstallerTest, TheDesktopEntryNamesTheInstalledProgramAndIcon) {
+    writeFile(work.file("corvane.desktop"),
+              "[Desktop Entry]\nName=Corvane\nExec=corvane --no-splash\nIcon=corvane\n");
+    const std::string dir = work.file("My $Apps");
+    ASSERT_EQ(install(dir, " --from '" + work.file("corvane.desktop") + "'"), 0) << err;
+    EXPECT_EQ(readFile(dir + "/corvane.desktop"),
+              "[Desktop Entry]\nName=Corvane\nExec=\"" + work.file("My \\\\$Apps") +
+                  "/corvane\" --no-splash\nIcon=" + dir + "/corvane.svg\n");
+}
