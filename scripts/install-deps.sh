@@ -11,6 +11,7 @@ packages=(
     qt6-base-dev xvfb xauth
     libx11-dev libxtst-dev openbox xdotool x11-xkb-utils
     libevdev-dev libxkbcommon-dev xkb-data
+    at-spi2-core python3-pyatspi desktop-file-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,151 @@
+#!/usr/bin/python3
+'''The installed program for real: installs corvane with cvinstall into a folder of the test's own
+(with a registry file of its own), feeds it NMEA through a pseudo-terminal mapped to COM3:, runs
+it on an X server of its own (Xvfb) with the accessibility bus, and reads the GPS screen's texts
+through AT-SPI, by the names every control carries.
+
+usage: installed_program.py CVINSTALL
+Exit status 77 (skipped) where Xvfb, dbus-run-session or python3-pyatspi is missing.
+'''
+
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+SKIP = 77
+EPOCH = [
+    '$GPGGA,{t},4807.0380,N,01131.0000,E,1,08,0.9,545.4,M,46.9,M,,*{c}',
+    '$GPGSA,A,3,04,05,09,12,24,25,29,30,,,,,1.8,0.9,1.5*{c}',
+    '$GPGSV,2,1,08,04,40,083,46,05,60,254,44,09,22,201,40,12,10,035,38*{c}',
+    '$GPGSV,2,2,08,24,71,112,48,25,15,309,36,29,35,155,42,30,05,268,30*{c}',
+    '$GPRMC,{t},A,4807.0380,N,01131.0000,E,000.0,000.0,071226,003.1,W*{c}',
+]
+# What the GPS screen shows for that fix with the settings of a fresh installation.
+EXPECTED = ['PDOP: 1.8', 'Elev: 545.4 m']
+
+
+def checksum(body):
+    value = 0
+    for ch in body[1:body.index('*')]:
+        value ^= ord(ch)
+    return '%02X' % value
+
+
+def sentences(second):
+    t = '12%02d%02d.00' % (second // 60 % 60, second % 60)
+    for template in EPOCH:
+        line = template.replace('{t}', t)
+        yield line.replace('{c}', checksum(line)) + '\r\n'
+
+
+def feed(master, stop):
+    second = 0
+    while not stop.is_set():
+        for line in sentences(second):
+            os.write(master, line.encode())
+        second += 1
+        stop.wait(1.0)
+
+
+def labels(app):
+    names = []
+
+    def walk(node):
+        for i in range(node.childCount):
+            child = node.getChildAtIndex(i)
+            if child is None:
+                continue
+            if child.getRoleName() == 'label':
+                names.append(child.name)
+            walk(child)
+    walk(app)
+    return names
+
+
+def find_app(pyatspi, name):
+    desktop = pyatspi.Registry.getDesktop(0)
+    for i in range(desktop.childCount):
+        app = desktop.getChildAtIndex(i)
+        if app is not None and app.name == name:
+            return app
+    return None
+
+
+def main():
+    cvinstall = sys.argv[1]
+    for tool in ('Xvfb', 'dbus-run-session'):
+        if shutil.which(tool) is None:
+            print(tool + ' is not installed: skipped')
+            return SKIP
+    if 'CORVANE_TEST_SESSION' not in os.environ:
+        # A session bus of the test's own, for the accessibility bus.
+        os.environ['CORVANE_TEST_SESSION'] = '1'
+        return subprocess.call(['dbus-run-session', '--', sys.executable] + sys.argv)
+    try:
+        import pyatspi
+    except ImportError:
+        print('python3-pyatspi is not installed: skipped')
+        return SKIP
+
+    work = tempfile.mkdtemp(prefix='corvane-installed-')
+    env = dict(os.environ, CORVANE_REGISTRY=work + '/registry.reg', HOME=work,
+               CORVANE_SHM_PREFIX='cvinstalled', QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1',
+               QT_ACCESSIBILITY='1', XDG_RUNTIME_DIR=work)
+    env.pop('WAYLAND_DISPLAY', None)
+    app = work + '/app'
+    subprocess.run([cvinstall, 'install', app], env=env, check=True, stdout=subprocess.DEVNULL)
+    master, slave = os.openpty()
+    subprocess.run([app + '/cvtool', 'port', 'COM3:', os.ttyname(slave)], env=env, check=True,
+                   stdout=subprocess.DEVNULL)
+
+    children = []
+    stop = threading.Event()
+    try:
+        read_fd, write_fd = os.pipe()
+        xvfb = subprocess.Popen(['Xvfb', '-displayfd', str(write_fd), '-screen', '0',
+                                 '800x600x24', '-nolisten', 'tcp'], pass_fds=[write_fd],
+                                stderr=subprocess.DEVNULL)
+        children.append(xvfb)
+        os.close(write_fd)
+        env['DISPLAY'] = ':' + os.read(read_fd, 16).decode().strip()
+        os.environ['DISPLAY'] = env['DISPLAY']
+        launcher = '/usr/libexec/at-spi-bus-launcher'
+        if os.path.exists(launcher):
+            children.append(subprocess.Popen([launcher, '--launch-immediately'], env=env,
+                                             stderr=subprocess.DEVNULL))
+        feeder = threading.Thread(target=feed, args=(master, stop), daemon=True)
+        feeder.start()
+        program = subprocess.Popen([app + '/corvane', '--no-splash'], env=env)
+        children.append(program)
+        started = time.monotonic()
+        seen = []
+        while time.monotonic() - started < 60:
+            if program.poll() is not None:
+                print('corvane ended with status %d' % program.returncode)
+                return 1
+            found = find_app(pyatspi, 'corvane')
+            seen = labels(found) if found is not None else []
+            if all(text in seen for text in EXPECTED):
+                print('GPS screen after %.1f s: %s' % (time.monotonic() - started, seen))
+                return 0
+            time.sleep(0.25)
+        print('the GPS screen never showed %s; last seen: %s' % (EXPECTED, seen))
+        return 1
+    finally:
+        stop.set()
+        for child in reversed(children):
+            child.send_signal(signal.SIGTERM)
+            try:
+                child.wait(5)
+            except subprocess.TimeoutExpired:
+                child.kill()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == '__main__':
+    sys.exit(main())
