@@ -1,0 +1,90 @@
+#include "ui/CGPS.h"
+
+#include <QBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <mutex>
+
+#include "engine/GpsEngine.h"
+#include "ui/CDiag.h"
+#include "ui/CSatPic.h"
+#include "ui/CSatStrn.h"
+#include "ui/GpsScreenTexts.h"
+#include "ui/SatelliteSnapshot.h"
+
+namespace {
+
+QLabel* textField(QWidget* parent, const char* initial, const char* name) {
+    auto* label = new QLabel(QString::fromLatin1(initial), parent);
+    label->setAccessibleName(QString::fromLatin1(name));
+    // A long position text is cut rather than widening the screen beyond the window.
+    label->setMinimumWidth(1);
+    return label;
+}
+
+} // namespace
+
+CGPS::CGPS(engine::GpsEngine& engine, QWidget* parent)
+    : QWidget(parent), engine_(engine), main_(new QBoxLayout(QBoxLayout::TopToBottom, this)),
+      position_(textField(this, "  ", "Position")), elevation_(textField(this, "  ", "Elevation")),
+      status_(textField(this, "  ", "Status")), pdop_(textField(this, "PDOP", "PDOP")),
+      ehe_(textField(this, "EHE", "EHE")), skyPlot_(new CSatPic(this)),
+      signalBars_(new CSatStrn(this)) {
+    auto* diag = new QPushButton(QStringLiteral("Diag"), this);
+    diag->setAccessibleName(diag->text());
+    diag->setAutoDefault(false);
+
+    auto* texts = new QVBoxLayout;
+    for (QLabel* field : {position_, elevation_, status_, pdop_, ehe_})
+        texts->addWidget(field);
+    texts->addStretch(1);
+    texts->addWidget(diag);
+    auto* pictures = new QHBoxLayout;
+    pictures->addWidget(skyPlot_, 1);
+    pictures->addWidget(signalBars_, 1);
+    main_->addLayout(texts);
+    main_->addLayout(pictures, 1);
+
+    connect(diag, &QPushButton::clicked, this, &CGPS::openDiagnostics);
+    arrange(false);
+}
+
+void CGPS::refresh() {
+    if (diagnostics_) diagnostics_->refresh();
+    if (!isVisible() || paused_) return;
+    ui::GpsScreenTexts texts;
+    ui::SatelliteSnapshot satellites;
+    {
+        std::lock_guard<std::mutex> held(engine_.lock());
+        texts = ui::gpsScreenTexts(engine_);
+        satellites = ui::takeSatelliteSnapshot(engine_.state);
+    }
+    position_->setText(QString::fromStdU16String(texts.position));
+    elevation_->setText(QString::fromStdU16String(texts.elevation));
+    status_->setText(QString::fromStdU16String(texts.status));
+    pdop_->setText(QString::fromStdU16String(texts.pdop));
+    ehe_->setText(QString::fromStdU16String(texts.ehe));
+    skyPlot_->setSnapshot(satellites);
+    signalBars_->setSnapshot(satellites);
+}
+
+void CGPS::openDiagnostics() {
+    CDiag dialog(engine_, this, this);
+    diagnostics_ = &dialog;
+    dialog.exec();
+    diagnostics_ = nullptr;
+}
+
+void CGPS::arrange(bool landscape) {
+    landscape_ = landscape;
+    main_->setDirection(landscape ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
+    signalBars_->setLandscape(landscape);
+    main_->activate();
+}
+
+void CGPS::resizeEvent(QResizeEvent* event) {
+    const bool landscape = event->size().width() > event->size().height();
+    if (landscape != landscape_) arrange(landscape);
+    QWidget::resizeEvent(event);
+}

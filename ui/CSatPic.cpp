@@ -1,0 +1,72 @@
+#include "ui/CSatPic.h"
+
+#include <QPainter>
+#include <cmath>
+#include <numbers>
+
+#include "ui/SatelliteDrawing.h"
+
+CSatPic::CSatPic(QWidget* parent) : QWidget(parent) {
+    setAccessibleName(QStringLiteral("Sky plot"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void CSatPic::setSnapshot(const ui::SatelliteSnapshot& snapshot) {
+    snapshot_ = snapshot;
+    update();
+}
+
+QRectF CSatPic::horizonRect(const QRect& client) {
+    return QRectF(client).adjusted(2, 2, -2, -2);
+}
+
+QRectF CSatPic::innerRect(const QRect& client) {
+    const QRectF horizon = horizonRect(client);
+    const double dx = horizon.width() / 4;
+    const double dy = horizon.height() / 4;
+    return horizon.adjusted(dx, dy, -dx, -dy);
+}
+
+QPointF CSatPic::labelCentre(const QRect& client, int azimuth, int elevation) {
+    const QRectF horizon = horizonRect(client);
+    // The middle of the horizon circle, so that the horizon itself is at the radius.
+    const QPointF centre = horizon.center();
+    const double radius = horizon.width() / 2;
+    const double degrees = azimuth < 90 ? 90.0 - azimuth : 450.0 - azimuth;
+    const double a = degrees * std::numbers::pi / 180.0;
+    const double r = radius * std::cos(elevation * std::numbers::pi / 180.0);
+    return {centre.x() + r * std::cos(a), centre.y() - r * std::sin(a)};
+}
+
+void CSatPic::render() {
+    const qreal ratio = devicePixelRatioF();
+    if (picture_.size() != size() * ratio) {
+        picture_ = QPixmap(size() * ratio);
+        picture_.setDevicePixelRatio(ratio);
+    }
+    QPainter painter(&picture_);
+    const QRect client = rect();
+    ui::drawSunkenBackground(painter, palette(), client);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(horizonRect(client));
+    painter.drawEllipse(innerRect(client));
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setFont(ui::satelliteLabelFont());
+    const QFontMetrics metrics(painter.font());
+    for (const ui::SatelliteEntry& s : snapshot_) {
+        const QString label = QString::fromStdString(ui::satelliteLabel(s.slot, s.prn));
+        const QPointF centre = labelCentre(client, s.azimuth, s.elevation);
+        const QSizeF size(metrics.horizontalAdvance(label), metrics.height());
+        const QRectF box(centre.x() - size.width() / 2, centre.y() - size.height() / 2,
+                         size.width(), size.height());
+        if (s.used) painter.drawRect(box.adjusted(-2, -2, 2, 2));
+        painter.drawText(box, Qt::AlignCenter, label);
+    }
+}
+
+void CSatPic::paintEvent(QPaintEvent*) {
+    render();
+    QPainter(this).drawPixmap(0, 0, picture_);
+}
