@@ -55,10 +55,12 @@ void CGPS::refresh() {
     if (!isVisible() || paused_) return;
     ui::GpsScreenTexts texts;
     ui::SatelliteSnapshot satellites;
+    ui::SatelliteSnapshot used;
     {
         std::lock_guard<std::mutex> held(engine_.lock());
         texts = ui::gpsScreenTexts(engine_);
         satellites = ui::takeSatelliteSnapshot(engine_.state);
+        used = ui::takeSatelliteSnapshot(engine_.state, true);
     }
     position_->setText(QString::fromStdU16String(texts.position));
     elevation_->setText(QString::fromStdU16String(texts.elevation));
@@ -66,7 +68,7 @@ void CGPS::refresh() {
     pdop_->setText(QString::fromStdU16String(texts.pdop));
     ehe_->setText(QString::fromStdU16String(texts.ehe));
     skyPlot_->setSnapshot(satellites);
-    signalBars_->setSnapshot(satellites);
+    signalBars_->setSnapshot(used);
 }
 
 void CGPS::openDiagnostics() {

@@ -2,11 +2,11 @@
 
 namespace ui {
 
-SatelliteSnapshot takeSatelliteSnapshot(const engine::GpsState& state) {
+SatelliteSnapshot takeSatelliteSnapshot(const engine::GpsState& state, bool usedOnly) {
     SatelliteSnapshot snapshot;
     for (int slot = kFirstSnapshotSlot; slot <= kLastSnapshotSlot; ++slot) {
         const engine::SatelliteInfo& s = state.satellites[slot];
-        if (s.prn <= 0) continue;
+        if (s.prn <= 0 || (usedOnly && s.used == 0)) continue;
         snapshot.entries[static_cast<std::size_t>(snapshot.count++)] =
             SatelliteEntry{slot, s.prn, s.azimuth, s.elevation, s.snr, s.used != 0};
     }

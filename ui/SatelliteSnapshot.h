@@ -30,8 +30,9 @@ struct SatelliteSnapshot {
     const SatelliteEntry* end() const { return entries.data() + count; }
 };
 
-// Every slot 1 to 37 whose PRN is above 0, in slot order. The caller holds the engine lock.
-SatelliteSnapshot takeSatelliteSnapshot(const engine::GpsState& state);
+// Every slot 1 to 37 whose PRN is above 0, in slot order; with usedOnly, only those used in the
+// solution (the signal bars). The caller holds the engine lock.
+SatelliteSnapshot takeSatelliteSnapshot(const engine::GpsState& state, bool usedOnly = false);
 
 // The label of a satellite: its PRN for the GPS slots 1 to 32, "w1" to "w4" for the SBAS slots 33
 // to 36. Slot 37 is no SBAS slot; the parser never fills it, and were it filled it would show its

@@ -24,6 +24,7 @@ struct GpsScreen : testing::Test {
         state.position.altitude = 412.3;
         state.dop.pdop = 1.84f, state.dop.satellitesInView = 9;
         state.satellites[34] = {0, 34, 90, 0, 33, 1, 1};
+        state.satellites[5] = {0, 5, 10, 45, 40, 0, 1}; // in view, not used
         diag = named<QPushButton>(screen, "Diag");
         ASSERT_NE(diag, nullptr);
         screen.resize(240, 320);
@@ -47,7 +48,8 @@ TEST_F(GpsScreen, RefreshShowsTheStateUnlessHiddenOrPaused) {
     EXPECT_EQ(textOf(screen, "Elevation"), "Elev:  412.3 m");
     EXPECT_EQ(textOf(screen, "Status"), "COM discnt.");
     EXPECT_EQ(textOf(screen, "PDOP"), "PDOP: 1.8");
-    ASSERT_EQ(screen.skyPlot()->snapshot().count, 1);
+    EXPECT_EQ(screen.skyPlot()->snapshot().count, 2);
+    ASSERT_EQ(screen.signalBars()->snapshot().count, 1); // the used satellites only
     EXPECT_EQ(screen.signalBars()->snapshot().entries[0].slot, 34);
     EXPECT_EQ(screen.skyPlot()->accessibleName(), "Sky plot");
     EXPECT_EQ(screen.signalBars()->accessibleName(), "Signal bars");
@@ -63,7 +65,7 @@ TEST_F(GpsScreen, LayoutFollowsTheAspectRatioAndKeepsTheTexts) {
     EXPECT_EQ(screen.signalBars()->rows(), 11);
     EXPECT_GT(screen.skyPlot()->geometry().left(), diag->geometry().right()); // beside the texts
     EXPECT_EQ(textOf(screen, "PDOP"), "PDOP: 1.8");
-    EXPECT_EQ(screen.skyPlot()->snapshot().count, 1);
+    EXPECT_EQ(screen.skyPlot()->snapshot().count, 2);
     screen.grab(); // paints the sky plot and the bars
     screen.resize(240, 320);
     EXPECT_FALSE(screen.landscape());
