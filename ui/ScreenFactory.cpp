@@ -38,7 +38,7 @@ public:
         for (std::size_t i = 0; i < std::size(shown); ++i)
             setText(labels_[i], QString::fromStdU16String(*shown[i]));
         setText(labels_[5],
-                QStringLiteral("sv %1/%2").arg(texts.satellitesUsed).arg(texts.satellitesInView));
+                QStringLiteral("sv %1/%2").arg(texts.satellitesInView).arg(texts.satellitesUsed));
     }
 
 protected:
