@@ -1,0 +1,243 @@
+// The main window driven through its menu and its update tick, with a manual clock, a recording
+// prompter, recording input backends and an application folder of its own.
+
+#include <pty.h>
+#include <unistd.h>
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <mutex>
+
+#include "engine/LinkThreads.h"
+#include "engine/SerialLink.h"
+#include "exchange/FrameCore.h"
+#include "platform/PortMap.h"
+#include "platform/RecordingKeyInjector.h"
+#include "platform/Registry.h"
+#include "platform/SharedObject.h"
+#include "support/TestSupport.h"
+#include "ui/CMainFrame.h"
+#include "ui/CTalpaView.h"
+#include "ui/Screen.h"
+
+namespace {
+
+using platform::RecordingPrompter;
+
+class RecordingHotKeys final : public platform::HotKeys {
+public:
+    void setHandler(Handler) override {}
+    bool registerHotKey(int identifier, uint32_t modifiers, uint8_t key, std::string*) override {
+        registered[identifier] = {modifiers, key};
+        return true;
+    }
+    void unregisterHotKey(int identifier) override { registered.erase(identifier); }
+    std::map<int, std::pair<uint32_t, uint8_t>>& registered;
+    explicit RecordingHotKeys(std::map<int, std::pair<uint32_t, uint8_t>>& r) : registered(r) {}
+};
+
+class FrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("CORVANE_REGISTRY", dir.file("registry.reg").c_str(), 1);
+        platform::setSharedObjectPrefix("cvtest-frame-" + std::to_string(getpid()));
+    }
+    void TearDown() override {
+        frame.reset();
+        if (master >= 0) ::close(master);
+    }
+    // The frame on the application folder with this cv.ini, its start-up finished.
+    void start(const std::string& ini = "[Corvane]\n") {
+        if (std::filesystem::exists(dir.file("cv.ini")))
+            testsupport::writeFile(dir.file("cv.ini"), ini);
+        else
+            testsupport::applicationFolder(dir, ini);
+        openInputCalls = 0;
+        frame = std::make_unique<ui::CMainFrame>(
+            ui::FrameServices{clock, prompter,
+                              [this] {
+                                  ++openInputCalls;
+                                  platform::InputBackends b;
+                                  b.keys = std::make_unique<platform::RecordingKeyInjector>();
+                                  b.hotKeys = std::make_unique<RecordingHotKeys>(hotKeys);
+                                  b.reason = "No window-in-front backend in this session.";
+                                  return b;
+                              },
+                              dir.path()});
+        ASSERT_TRUE(frame->create());
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(frame->startupFinished());
+    }
+    // COM3: is a pseudo-terminal, whose other side this test holds.
+    void mapPortToPty() {
+        char name[256];
+        int slave = -1;
+        ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+        ::close(slave);
+        platform::Registry registry(dir.file("registry.reg"));
+        ASSERT_TRUE(platform::PortMap(registry).setPath("COM3:", name));
+    }
+    QAction* action(const QString& text) {
+        for (QAction* a : frame->findChildren<QAction*>())
+            if (a->text() == text) return a;
+        ADD_FAILURE() << "no menu entry " << text.toStdString();
+        return nullptr;
+    }
+    int count(const std::string& text) {
+        int n = 0;
+        for (const auto& e : prompter.entries())
+            n += e.text == text;
+        return n;
+    }
+    bool portOpen() {
+        std::lock_guard<std::mutex> held(frame->engine().lock());
+        return frame->engine().link.portOpen != 0;
+    }
+
+    testsupport::TempDir dir;
+    platform::ManualClock clock;
+    RecordingPrompter prompter;
+    std::map<int, std::pair<uint32_t, uint8_t>> hotKeys;
+    int openInputCalls = 0;
+    int master = -1;
+    std::unique_ptr<ui::CMainFrame> frame;
+};
+
+TEST_F(FrameTest, StartupFailureEndsTheProgram) {
+    // No application folder in the registry: the engine does not start, so neither does the frame.
+    ui::CMainFrame failing(ui::FrameServices{clock, prompter, {}, {}});
+    EXPECT_FALSE(failing.create());
+    EXPECT_EQ(count("(Cannot open Corvane registry key.)"), 1);
+    EXPECT_FALSE(failing.updateTimerActive());
+}
+
+TEST_F(FrameTest, ExchangeFailureOnlyDisablesTheExchange) {
+    // Object names this long cannot be created.
+    platform::setSharedObjectPrefix(std::string(300, 'x'));
+    start("[Corvane]\nMemExchange=Yes\n");
+    EXPECT_EQ(count(exchange::kExchangeDisabled), 1);
+    EXPECT_FALSE(frame->core().exchangeUsable());
+    EXPECT_FALSE(frame->core().exchange().running());
+    EXPECT_TRUE(frame->updateTimerActive());
+    EXPECT_EQ(frame->view()->currentScreen(), frame->gpsScreen());
+}
+
+TEST_F(FrameTest, ConnectTogglesThePortAndCountsBluetoothRefusals) {
+    mapPortToPty();
+    start("[Corvane]\nBTENBL=Yes\n");
+    ASSERT_TRUE(portOpen()) << (prompter.messages().empty() ? "" : prompter.messages()[0]);
+    action("&GPS Disconnect")->trigger();
+    EXPECT_FALSE(portOpen());
+    ASSERT_NE(action("&GPS Connect "), nullptr);
+    {
+        std::lock_guard<std::mutex> held(frame->engine().lock());
+        frame->engine().btStackUp = 0;
+    }
+    prompter.clear();
+    // Three refusals with their notice, then one press that only takes the stack as ready.
+    for (int press = 0; press < 4; ++press)
+        action("&GPS Connect ")->trigger();
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>(3, ui::kBluetoothNotReady));
+    EXPECT_FALSE(portOpen());
+    action("&GPS Connect ")->trigger();
+    EXPECT_TRUE(portOpen());
+    EXPECT_NE(action("&GPS Disconnect"), nullptr);
+    EXPECT_EQ(prompter.messages().size(), 3u);
+}
+
+TEST_F(FrameTest, ExitAsksAndNoLeavesEverythingRunning) {
+    mapPortToPty();
+    start();
+    ASSERT_TRUE(portOpen());
+    frame->show();
+    prompter.queueAnswer(false);
+    action("E&xit")->trigger();
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_TRUE(frame->updateTimerActive());
+    EXPECT_TRUE(portOpen());
+    EXPECT_EQ(engine::runFlag().load(), 1);
+
+    // Yes, with new waypoints: their save question follows; No to it ends the program.
+    frame->engine().waypoints.newWaypointsUnsaved = true;
+    prompter.clear();
+    prompter.queueAnswer(true);
+    prompter.queueAnswer(false);
+    action("E&xit")->trigger();
+    ASSERT_EQ(prompter.entries().size(), 2u);
+    EXPECT_EQ(prompter.entries()[0].text, ui::kAskExit);
+    EXPECT_EQ(prompter.entries()[1].text,
+              "Do you want to save the new waypoints before closing Corvane?");
+    EXPECT_FALSE(frame->isVisible());
+    EXPECT_FALSE(frame->updateTimerActive());
+    EXPECT_FALSE(portOpen());
+    EXPECT_EQ(engine::runFlag().load(), 0);
+}
+
+TEST_F(FrameTest, MenuHoldsTheEntriesInOrderWithTheirNamesAndOnlyLandedOnesEnabled) {
+    start();
+    QMenu* menu = frame->menuBar()->findChild<QMenu*>();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->title(), "Menu");
+    // Every entry, submenus opened in place, with its accessible name and whether it is enabled.
+    QStringList entries;
+    std::function<void(QMenu*)> walk = [&](QMenu* m) {
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(m);
+        ASSERT_NE(list, nullptr);
+        for (int i = 0; i < list->childCount(); ++i) {
+            QAction* a = m->actions().at(i);
+            entries << list->child(i)->text(QAccessible::Name) + (a->isEnabled() ? "" : " (off)");
+            if (a->menu() != nullptr) walk(a->menu());
+        }
+    };
+    walk(menu);
+    EXPECT_EQ(entries, QStringList({"About..", "GPS Connect ", "Waypt File", "New", "Open", "Tools",
+                                    "Mark Point (off)", "Convert Waypt File (off)", "Screens",
+                                    "GPS", "Nav (off)", "Config (off)", "Way Pts (off)", "Exit"}));
+}
+
+TEST_F(FrameTest, GpsScreenIsShownAndRefreshedOnlyWhileTheProgramIsActive) {
+    start();
+    ui::CTalpaView* view = frame->view();
+    EXPECT_EQ(view->currentScreen(), frame->gpsScreen());
+    view->hideCurrentScreen();
+    action("&GPS")->trigger();
+    EXPECT_EQ(view->currentScreen(), frame->gpsScreen());
+    EXPECT_EQ(view->currentWidget(), frame->gpsScreen());
+
+    QLabel* satellites = nullptr;
+    for (QLabel* l : frame->gpsScreen()->findChildren<QLabel*>())
+        if (l->accessibleName() == "Satellites") satellites = l;
+    ASSERT_NE(satellites, nullptr);
+    const std::string gga = "$GPGGA,120000.00,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,"
+                            "*67\r\n";
+    frame->engine().receiveBytes(reinterpret_cast<const uint8_t*>(gga.data()), gga.size());
+    frame->setApplicationActive(false);
+    frame->tick();
+    EXPECT_EQ(satellites->text(), "");
+    frame->setApplicationActive(true);
+    frame->tick();
+    EXPECT_EQ(satellites->text(), "sv 0/8");
+}
+
+TEST_F(FrameTest, WedgeHotKeysAreRegisteredAndAMissingBackendIsToldOnce) {
+    // Without the hardware library only the Super-key wedge key; the mark keys wait for the
+    // Mark Point dialog. Without the wedge no backend is needed at all.
+    start();
+    EXPECT_EQ(openInputCalls, 0);
+    frame.reset();
+    start("[Corvane]\nKWDG=Yes\nKWDGKey=70\n");
+    EXPECT_FALSE(frame->hardwareKeys());
+    EXPECT_EQ(openInputCalls, 1);
+    EXPECT_EQ(count("No window-in-front backend in this session."), 1);
+    EXPECT_EQ(hotKeys, (std::map<int, std::pair<uint32_t, uint8_t>>{{2, {platform::MOD_WIN, 70}}}));
+}
+
+} // namespace

@@ -1,0 +1,291 @@
+#include "ui/CMainFrame.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <mutex>
+
+#include "data/WaypointCommands.h"
+#include "engine/Bluetooth.h"
+#include "engine/LinkThreads.h"
+#include "engine/SerialLink.h"
+#include "exchange/CKeyWdgMsg.h"
+#include "exchange/KeyboardWedge.h"
+#include "exchange/WedgeNotice.h"
+#include "platform/DynamicLibrary.h"
+#include "ui/CTalpaView.h"
+#include "ui/NoFocus.h"
+#include "ui/Screen.h"
+
+namespace ui {
+
+CMainFrame::CMainFrame(FrameServices services, QWidget* parent)
+    : QMainWindow(parent), services_(std::move(services)),
+      engine_(services_.clock, services_.prompter), startup_(services_.applicationDirectory),
+      core_(engine_, markView_, *this) {
+    setWindowTitle(QStringLiteral("Corvane"));
+    engine_.setStartupServices(&startup_);
+    engine_.stackEventTarget = this;
+    timer_.setInterval(kUpdateIntervalMs);
+    connect(&timer_, &QTimer::timeout, this, [this] { tick(); });
+}
+
+CMainFrame::~CMainFrame() {
+    timer_.stop();
+    engine_.stackEventTarget = nullptr;
+    unregisterHotKeys();
+    // The backends' threads end here, before anything their handlers reach goes.
+    input_.hotKeys.reset();
+    if (wedgeWindow_ != nullptr) wedgeWindow_->setNotice(nullptr);
+    wedge_.reset();
+    notice_.reset();
+    if (threads_) threads_->stop();
+    core_.exchange().stop();
+}
+
+bool CMainFrame::create() {
+    buildMenu();
+    if (!engine_.start()) return false;
+    core_.startExchange();
+    threads_ = std::make_unique<engine::LinkThreads>(engine_);
+
+    view_ = new CTalpaView(this);
+    setCentralWidget(view_);
+    gpsScreen_ = makeGpsScreen(engine_, view_).release();
+    gpsScreen_->setAccessibleName(QStringLiteral("GPS"));
+    view_->addScreen(gpsScreen_);
+    wedgeWindow_ = new exchange::CKeyWdgMsg(this);
+    wedgeWindow_->hide();
+    updateConnectText();
+    QMetaObject::invokeMethod(this, &CMainFrame::continueStartup, Qt::QueuedConnection);
+    return true;
+}
+
+void CMainFrame::continueStartup() {
+    view_->showScreen(gpsScreen_);
+    threads_->start(); // also holds off the system's suspend for the run
+    timer_.start();
+    // The waypoint lists belong to the Nav and waypoint screens, which read the store when they
+    // are made; there is nothing to reload before they exist.
+    hardwareKeys_ =
+        platform::DynamicLibrary::load(engine_.applicationDirectory, kHardwareLibrary) != nullptr;
+    registerHotKeys();
+    // The vendor stack's events were asked for when the engine found its port at start-up;
+    // they reach postStackEvent.
+    menuBar()->show();
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                setApplicationActive(state == Qt::ApplicationActive);
+            });
+    startupFinished_ = true;
+}
+
+QAction* CMainFrame::addCommand(QMenu* menu, const char* text, void (CMainFrame::*handler)()) {
+    QAction* action = menu->addAction(QString::fromUtf8(text));
+    if (handler != nullptr)
+        connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    else
+        action->setEnabled(false); // its dialog or screen is not part of the program yet
+    return action;
+}
+
+void CMainFrame::buildMenu() {
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("Menu"));
+    menu->setAccessibleName(QStringLiteral("Menu"));
+    addCommand(menu, "About..", &CMainFrame::about);
+    connectAction_ = addCommand(menu, kConnectText, &CMainFrame::connectGps);
+    QMenu* file = menu->addMenu(QStringLiteral("Waypt File"));
+    addCommand(file, "New", &CMainFrame::newWaypointFile);
+    addCommand(file, "Open", &CMainFrame::openWaypointFile);
+    QMenu* tools = menu->addMenu(QStringLiteral("Tools"));
+    addCommand(tools, "&Mark Point", nullptr);
+    addCommand(tools, "Convert Waypt File", nullptr);
+    QMenu* screens = menu->addMenu(QStringLiteral("Screens"));
+    addCommand(screens, "&GPS", &CMainFrame::showGpsScreen);
+    addCommand(screens, "&Nav", nullptr);
+    addCommand(screens, "&Config", nullptr);
+    addCommand(screens, "&Way Pts", nullptr);
+    addCommand(menu, "E&xit", &CMainFrame::exitCommand);
+    for (QMenu* m : {file, tools, screens})
+        m->setAccessibleName(m->title());
+}
+
+void CMainFrame::tick() {
+    // The system's idle timer needs no reset: the suspend time-outs stay off while the link
+    // threads run.
+    wedgeTicked_ = false;
+    core_.tick(); // refresh (the engine lock only tried), publication, then refreshScreen()
+    if (!wedgeTicked_ && wedge_) wedge_->tick();
+    updateConnectText();
+}
+
+void CMainFrame::refreshScreen() {
+    wedgeTicked_ = true;
+    if (wedge_) wedge_->tick();
+    Screen* screen = view_ != nullptr ? view_->currentScreen() : nullptr;
+    // No waypoint editor exists yet that would want its redraw while another program is in front.
+    if (screen == nullptr || !appActive_) return;
+    screen->refresh();
+}
+
+void CMainFrame::setApplicationActive(bool active) {
+    appActive_ = active;
+}
+
+bool CMainFrame::markAllowed() {
+    // Marks need the Mark Point dialog; until it exists no mark is opened (a client's blocking
+    // mark request is left unanswered, as when the user never finishes a mark).
+    return false;
+}
+
+void CMainFrame::updateConnectText() {
+    if (connectAction_ == nullptr) return;
+    std::unique_lock<std::mutex> held(engine_.lock(), std::try_to_lock);
+    if (!held.owns_lock()) return; // the next tick sets it
+    const bool open = engine_.link.portOpen != 0;
+    held.unlock();
+    const QString text = QString::fromUtf8(open ? kDisconnectText : kConnectText);
+    if (connectAction_->text() != text) connectAction_->setText(text);
+}
+
+void CMainFrame::postStackEvent(uint32_t code) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, code] {
+            engine::handleStackEvent(engine_, code, closedByLinkEvent_);
+            updateConnectText();
+        },
+        Qt::QueuedConnection);
+}
+
+bool CMainFrame::openInput() {
+    if (!inputOpened_) {
+        inputOpened_ = true;
+        input_ = services_.openInput();
+        // Told once; the program goes on without what is missing.
+        if (!input_.reason.empty()) services_.prompter.message(input_.reason);
+        if (input_.hotKeys)
+            input_.hotKeys->setHandler([this](int identifier) {
+                QMetaObject::invokeMethod(
+                    this, [this, identifier] { onHotKey(identifier); }, Qt::QueuedConnection);
+            });
+        if (input_.keys) {
+            if (!input_.focus) noFocus_ = std::make_unique<NoFocus>();
+            platform::Focus& focus = input_.focus ? *input_.focus : *noFocus_;
+            notice_ =
+                std::make_unique<exchange::WedgeNotice>(services_.clock, focus, *wedgeWindow_);
+            wedge_ =
+                std::make_unique<exchange::KeyboardWedge>(engine_, *input_.keys, focus, *notice_);
+            notice_->setOver([this](bool sendFollows) { wedge_->noticeOver(sendFollows); });
+            wedgeWindow_->setNotice(notice_.get());
+        }
+    }
+    return input_.hotKeys != nullptr;
+}
+
+void CMainFrame::registerHotKeys() {
+    // The mark hot keys (1 and 3) come with the Mark Point dialog.
+    if (engine_.settings.KWDG == 0 || !openInput()) return;
+    const auto key = [](int32_t virtualKey) { return static_cast<uint8_t>(virtualKey); };
+    input_.hotKeys->registerHotKey(kWedgeHotKey, platform::MOD_WIN, key(engine_.settings.KWDGKey));
+    if (hardwareKeys_)
+        input_.hotKeys->registerHotKey(kWedgeHotKeyUp, platform::MOD_KEYUP,
+                                       key(engine_.settings.KWDGKeyF));
+}
+
+void CMainFrame::unregisterHotKeys() {
+    if (!input_.hotKeys) return;
+    for (int identifier = 1; identifier <= 4; ++identifier)
+        input_.hotKeys->unregisterHotKey(identifier);
+}
+
+void CMainFrame::onHotKey(int identifier) {
+    if ((identifier != kWedgeHotKey && identifier != kWedgeHotKeyUp) || !wedge_) return;
+    // Only for another program: the wedge types into the window in front.
+    const bool allowed =
+        !appActive_ && view_->currentScreen() != nullptr && !core_.markInProgress();
+    wedge_->hotKeyPressed(allowed);
+}
+
+void CMainFrame::about() {
+    QMessageBox::about(this, QStringLiteral("About Corvane"),
+                       QStringLiteral("Corvane\nGPS data collection"));
+}
+
+void CMainFrame::connectGps() {
+    bool autoConnecting = false;
+    bool portOpen = false;
+    bool stackUp = false;
+    {
+        std::lock_guard<std::mutex> held(engine_.lock());
+        autoConnecting = engine_.link.autoConnecting != 0;
+        portOpen = engine_.link.portOpen != 0;
+        stackUp = engine_.btStackUp != 0;
+    }
+    if (autoConnecting) return; // a Bluetooth reconnection is under way
+    if (portOpen) {
+        engine::closePort(engine_);
+    } else if (engine_.settings.BTENBL != 0 && !stackUp && btConnectTries_ < 3) {
+        ++btConnectTries_;
+        services_.prompter.message(kBluetoothNotReady);
+    } else if (engine_.settings.BTENBL != 0 && !stackUp) {
+        // After three refusals the stack is taken as ready; the next press connects.
+        btConnectTries_ = 0;
+        std::lock_guard<std::mutex> held(engine_.lock());
+        engine_.btStackUp = 1;
+    } else {
+        btConnectTries_ = 0;
+        const bool opened = engine::openPort(engine_, false);
+        std::lock_guard<std::mutex> held(engine_.lock());
+        engine_.link.portOpen = opened ? 1 : 0;
+    }
+    updateConnectText();
+}
+
+void CMainFrame::newWaypointFile() {
+    // No screen lists waypoints yet, so there are no lists to reload.
+    data::newWaypointFileCommand(engine_, nullptr);
+}
+
+void CMainFrame::openWaypointFile() {
+    data::openWaypointFileCommand(engine_, nullptr);
+}
+
+void CMainFrame::showGpsScreen() {
+    view_->showScreen(gpsScreen_);
+}
+
+void CMainFrame::exitCommand() {
+    close(); // the exit sequence runs in closeEvent, as for closing the window
+}
+
+bool CMainFrame::exitSequence() {
+    if (!services_.prompter.askYesNo(kAskExit)) return false;
+    timer_.stop();
+    if (threads_)
+        threads_->stop(); // closes the port, ends the threads, puts the suspend time-outs back
+    if (!data::saveWaypointsAtExit(engine_)) {
+        // A save the user asked for failed: the program stays, with its link threads again, so
+        // the waypoints are not lost; the port is reconnected with "GPS Connect".
+        threads_ = std::make_unique<engine::LinkThreads>(engine_);
+        threads_->start();
+        timer_.start();
+        updateConnectText();
+        return false;
+    }
+    unregisterHotKeys();
+    core_.exchange().stop();
+    return true;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!exitConfirmed_) exitConfirmed_ = exitSequence();
+    if (exitConfirmed_)
+        event->accept();
+    else
+        event->ignore();
+}
+
+} // namespace ui

@@ -1,0 +1,128 @@
+#pragma once
+// The program's one top-level window: owns the engine and the memory exchange (through
+// exchange::FrameCore), builds the menu "Menu", hosts the screens in its view, runs the 200 ms
+// update timer, receives the wedge hot key, and carries out the start-up and exit sequences.
+
+#include <QMainWindow>
+#include <QTimer>
+#include <memory>
+
+#include "data/MarkView.h"
+#include "engine/GpsEngine.h"
+#include "engine/StackEventTarget.h"
+#include "exchange/FrameCore.h"
+#include "ui/AppStartup.h"
+#include "ui/FrameServices.h"
+
+class QAction;
+
+namespace engine {
+class LinkThreads;
+}
+namespace exchange {
+class CKeyWdgMsg;
+class KeyboardWedge;
+class WedgeNotice;
+} // namespace exchange
+
+namespace ui {
+
+class CTalpaView;
+class Screen;
+
+inline constexpr int kUpdateIntervalMs = 200;
+inline constexpr const char* kConnectText = "&GPS Connect ";
+inline constexpr const char* kDisconnectText = "&GPS Disconnect";
+inline constexpr const char* kAskExit = "Are you sure you want to exit the application?";
+inline constexpr const char* kBluetoothNotReady =
+    "Bluetooth Stack is not ready yet. Please try again.";
+inline constexpr const char* kHardwareLibrary = "libvhapi.so";
+// Hot-key identifiers of the wedge: with the Super key, and on release of a device key.
+inline constexpr int kWedgeHotKey = 2;
+inline constexpr int kWedgeHotKeyUp = 4;
+
+class CMainFrame final : public QMainWindow,
+                         public engine::StackEventTarget,
+                         public exchange::FrameWindow {
+public:
+    explicit CMainFrame(FrameServices services, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // Frame creation: the menu, the engine's start-up, the memory exchange's, then the view with
+    // its screens; the rest of the start-up follows as a queued call. False when the engine could
+    // not start (its message has been shown): the program then ends.
+    bool create();
+
+    // The 200 ms update.
+    void tick();
+    // The application became active or inactive (another program in front).
+    void setApplicationActive(bool active);
+
+    engine::GpsEngine& engine() { return engine_; }
+    exchange::FrameCore& core() { return core_; }
+    CTalpaView* view() const { return view_; }
+    Screen* gpsScreen() const { return gpsScreen_; }
+    bool hardwareKeys() const { return hardwareKeys_; }
+    bool updateTimerActive() const { return timer_.isActive(); }
+    bool startupFinished() const { return startupFinished_; }
+
+    // engine::StackEventTarget: on the vendor library's thread; queued to this window's.
+    void postStackEvent(uint32_t code) override;
+
+    // exchange::FrameWindow
+    bool markAllowed() override;
+    void refreshScreen() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenu();
+    QAction* addCommand(QMenu* menu, const char* text, void (CMainFrame::*handler)());
+    void continueStartup();
+    bool openInput();
+    void registerHotKeys();
+    void unregisterHotKeys();
+    void onHotKey(int identifier);
+    void updateConnectText();
+
+    void about();
+    void connectGps();
+    void newWaypointFile();
+    void openWaypointFile();
+    void showGpsScreen();
+    void exitCommand();
+    // The exit's questions and its stops; false when the program stays open.
+    bool exitSequence();
+
+    FrameServices services_;
+    engine::GpsEngine engine_;
+    AppStartup startup_;
+    // Marks stay closed until the Mark Point dialog exists (markAllowed), so this view only
+    // stands in the core's constructor and is never opened.
+    data::ScreenlessMarkView markView_;
+    exchange::FrameCore core_;
+    std::unique_ptr<engine::LinkThreads> threads_;
+    QTimer timer_;
+
+    CTalpaView* view_ = nullptr;
+    Screen* gpsScreen_ = nullptr;
+    exchange::CKeyWdgMsg* wedgeWindow_ = nullptr;
+    QAction* connectAction_ = nullptr;
+
+    platform::InputBackends input_;
+    bool inputOpened_ = false;
+    std::unique_ptr<platform::Focus> noFocus_;
+    std::unique_ptr<exchange::WedgeNotice> notice_;
+    std::unique_ptr<exchange::KeyboardWedge> wedge_;
+
+    bool hardwareKeys_ = false;
+    bool appActive_ = true;
+    bool startupFinished_ = false;
+    bool exitConfirmed_ = false;
+    bool wedgeTicked_ = false;
+    bool closedByLinkEvent_ = false;
+    int btConnectTries_ = 0;
+};
+
+} // namespace ui
