@@ -16,12 +16,12 @@
 #include "ui/CNMEAWnd.h"
 #include "ui/CSatdetail.h"
 #include "ui/SatelliteSnapshot.h"
+#include "ui/ValueField.h"
 
 namespace {
 
-QLabel* valueLabel(QWidget* parent, const char* name) {
-    auto* label = new QLabel(parent);
-    label->setAccessibleName(QString::fromLatin1(name));
+ui::ValueField* valueLabel(QWidget* parent, const char* name) {
+    auto* label = new ui::ValueField(QString(), QString::fromLatin1(name), parent);
     label->setMinimumWidth(40);
     return label;
 }
@@ -56,7 +56,7 @@ CDiag::CDiag(engine::GpsEngine& engine, CGPS* gpsScreen, QWidget* parent)
     auto* values = new QGridLayout;
     const struct {
         const char* caption;
-        QLabel* value;
+        ui::ValueField* value;
     } rows[] = {{"sv/used", satellites_},
                 {"Quality", quality_},
                 {"2D/3D", fixMode_},
@@ -130,7 +130,13 @@ void CDiag::refresh() {
     refreshing_ = true;
     QString satellites, quality, fixMode, sbas, position;
     {
-        std::lock_guard<std::mutex> held(engine_.lock());
+        // Only tried, as every refresh of the interface: a busy engine skips this one, and the
+        // next catches up from the remembered index.
+        std::unique_lock<std::mutex> held(engine_.lock(), std::try_to_lock);
+        if (!held.owns_lock()) {
+            refreshing_ = false;
+            return;
+        }
         if (!frozen_) feedRawLog();
         const engine::GpsState& state = engine_.state;
         satellites = QStringLiteral("%1/%2")
@@ -147,11 +153,11 @@ void CDiag::refresh() {
                                          state.position.altitude, place, altitude);
         position = QString::fromUtf16(place);
     }
-    satellites_->setText(satellites);
-    quality_->setText(quality);
-    fixMode_->setText(fixMode);
-    sbas_->setText(sbas);
-    position_->setText(position);
+    satellites_->setValue(satellites);
+    quality_->setValue(quality);
+    fixMode_->setValue(fixMode);
+    sbas_->setValue(sbas);
+    position_->setValue(position);
     refreshing_ = false;
 }
 

@@ -14,6 +14,9 @@ class CNMEAWnd;
 class QBoxLayout;
 class QComboBox;
 class QLabel;
+namespace ui {
+class ValueField;
+}
 class QPushButton;
 
 class CDiag : public QDialog {
@@ -48,11 +51,11 @@ private:
     QComboBox* filter_;
     CNMEAWnd* nmea_;
     QPushButton* freeze_;
-    QLabel* satellites_;
-    QLabel* quality_;
-    QLabel* fixMode_;
-    QLabel* sbas_;
-    QLabel* position_;
+    ui::ValueField* satellites_;
+    ui::ValueField* quality_;
+    ui::ValueField* fixMode_;
+    ui::ValueField* sbas_;
+    ui::ValueField* position_;
     bool frozen_ = false;
     bool firstRefresh_ = true;
     bool refreshing_ = false;

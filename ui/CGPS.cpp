@@ -12,12 +12,13 @@
 #include "ui/CSatStrn.h"
 #include "ui/GpsScreenTexts.h"
 #include "ui/SatelliteSnapshot.h"
+#include "ui/ValueField.h"
 
 namespace {
 
-QLabel* textField(QWidget* parent, const char* initial, const char* name) {
-    auto* label = new QLabel(QString::fromLatin1(initial), parent);
-    label->setAccessibleName(QString::fromLatin1(name));
+ui::ValueField* textField(QWidget* parent, const char* initial, const char* name) {
+    auto* label =
+        new ui::ValueField(QString::fromLatin1(initial), QString::fromLatin1(name), parent);
     // A long position text is cut rather than widening the screen beyond the window.
     label->setMinimumWidth(1);
     return label;
@@ -26,7 +27,7 @@ QLabel* textField(QWidget* parent, const char* initial, const char* name) {
 } // namespace
 
 CGPS::CGPS(engine::GpsEngine& engine, QWidget* parent)
-    : QWidget(parent), engine_(engine), main_(new QBoxLayout(QBoxLayout::TopToBottom, this)),
+    : ui::Screen(parent), engine_(engine), main_(new QBoxLayout(QBoxLayout::TopToBottom, this)),
       position_(textField(this, "  ", "Position")), elevation_(textField(this, "  ", "Elevation")),
       status_(textField(this, "  ", "Status")), pdop_(textField(this, "PDOP", "PDOP")),
       ehe_(textField(this, "EHE", "EHE")), skyPlot_(new CSatPic(this)),
@@ -57,16 +58,18 @@ void CGPS::refresh() {
     ui::SatelliteSnapshot satellites;
     ui::SatelliteSnapshot used;
     {
-        std::lock_guard<std::mutex> held(engine_.lock());
+        // Only tried: a busy engine skips this redraw rather than hold up the interface.
+        std::unique_lock<std::mutex> held(engine_.lock(), std::try_to_lock);
+        if (!held.owns_lock()) return;
         texts = ui::gpsScreenTexts(engine_);
         satellites = ui::takeSatelliteSnapshot(engine_.state);
         used = ui::takeSatelliteSnapshot(engine_.state, true);
     }
-    position_->setText(QString::fromStdU16String(texts.position));
-    elevation_->setText(QString::fromStdU16String(texts.elevation));
-    status_->setText(QString::fromStdU16String(texts.status));
-    pdop_->setText(QString::fromStdU16String(texts.pdop));
-    ehe_->setText(QString::fromStdU16String(texts.ehe));
+    position_->setValue(QString::fromStdU16String(texts.position));
+    elevation_->setValue(QString::fromStdU16String(texts.elevation));
+    status_->setValue(QString::fromStdU16String(texts.status));
+    pdop_->setValue(QString::fromStdU16String(texts.pdop));
+    ehe_->setValue(QString::fromStdU16String(texts.ehe));
     skyPlot_->setSnapshot(satellites);
     signalBars_->setSnapshot(used);
 }
@@ -88,5 +91,13 @@ void CGPS::arrange(bool landscape) {
 void CGPS::resizeEvent(QResizeEvent* event) {
     const bool landscape = event->size().width() > event->size().height();
     if (landscape != landscape_) arrange(landscape);
-    QWidget::resizeEvent(event);
+    ui::Screen::resizeEvent(event);
 }
+
+namespace ui {
+
+std::unique_ptr<Screen> makeGpsScreen(engine::GpsEngine& engine, QWidget* parent) {
+    return std::make_unique<CGPS>(engine, parent);
+}
+
+} // namespace ui

@@ -3,10 +3,13 @@
 // bars, and the "Diag" button to the diagnostics. Texts beside the pictures on a landscape
 // window, above them on a portrait one.
 
-#include <QWidget>
+#include "ui/Screen.h"
 
 namespace engine {
 class GpsEngine;
+}
+namespace ui {
+class ValueField;
 }
 
 class CDiag;
@@ -16,14 +19,14 @@ class QBoxLayout;
 class QLabel;
 class QPushButton;
 
-class CGPS : public QWidget {
+class CGPS : public ui::Screen {
     Q_OBJECT
 public:
     explicit CGPS(engine::GpsEngine& engine, QWidget* parent = nullptr);
 
     // The refresh message: passed on to the open diagnostics; then, unless hidden or paused, the
     // texts and satellites are taken under the engine lock and redrawn.
-    void refresh();
+    void refresh() override;
     // The pause flag (set while the diagnostics are open, so that the screen does not redraw
     // under them). The screen keeps it itself; the engine has no field for it.
     void setPaused(bool paused) { paused_ = paused; }
@@ -45,11 +48,11 @@ private:
 
     engine::GpsEngine& engine_;
     QBoxLayout* main_;
-    QLabel* position_;
-    QLabel* elevation_;
-    QLabel* status_;
-    QLabel* pdop_;
-    QLabel* ehe_;
+    ui::ValueField* position_;
+    ui::ValueField* elevation_;
+    ui::ValueField* status_;
+    ui::ValueField* pdop_;
+    ui::ValueField* ehe_;
     CSatPic* skyPlot_;
     CSatStrn* signalBars_;
     CDiag* diagnostics_ = nullptr;

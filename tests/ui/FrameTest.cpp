@@ -212,19 +212,20 @@ TEST_F(FrameTest, GpsScreenIsShownAndRefreshedOnlyWhileTheProgramIsActive) {
     EXPECT_EQ(view->currentScreen(), frame->gpsScreen());
     EXPECT_EQ(view->currentWidget(), frame->gpsScreen());
 
-    QLabel* satellites = nullptr;
+    frame->show(); // a hidden screen is not redrawn
+    QLabel* elevation = nullptr;
     for (QLabel* l : frame->gpsScreen()->findChildren<QLabel*>())
-        if (l->accessibleName() == "Satellites") satellites = l;
-    ASSERT_NE(satellites, nullptr);
+        if (l->accessibleName() == "Elevation") elevation = l;
+    ASSERT_NE(elevation, nullptr);
     const std::string gga = "$GPGGA,120000.00,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,"
                             "*67\r\n";
     frame->engine().receiveBytes(reinterpret_cast<const uint8_t*>(gga.data()), gga.size());
     frame->setApplicationActive(false);
     frame->tick();
-    EXPECT_EQ(satellites->text(), "");
+    EXPECT_EQ(elevation->text(), "  ");
     frame->setApplicationActive(true);
     frame->tick();
-    EXPECT_EQ(satellites->text(), "sv 0/8");
+    EXPECT_EQ(elevation->text(), "Elev:  1789.4 ft");
 }
 
 TEST_F(FrameTest, WedgeHotKeysAreRegisteredAndAMissingBackendIsToldOnce) {

@@ -25,8 +25,9 @@ EPOCH = [
     '$GPGSV,2,2,08,24,71,112,48,25,15,309,36,29,35,155,42,30,05,268,30*{c}',
     '$GPRMC,{t},A,4807.0380,N,01131.0000,E,000.0,000.0,071226,003.1,W*{c}',
 ]
+FIRST_RUN_NOTICE = '"cv.ini" file not found - default values used.'
 # What the GPS screen shows for that fix with the settings of a fresh installation.
-EXPECTED = ['PDOP: 1.8', 'Elev: 545.4 m']
+EXPECTED = ['PDOP: 1.8', 'Elev:  1789.4 ft']
 
 
 def checksum(body):
@@ -52,19 +53,37 @@ def feed(master, stop):
         stop.wait(1.0)
 
 
-def labels(app):
-    names = []
+def controls(app, role):
+    found = []
 
     def walk(node):
         for i in range(node.childCount):
             child = node.getChildAtIndex(i)
             if child is None:
                 continue
-            if child.getRoleName() == 'label':
-                names.append(child.name)
+            if child.getRoleName() == role:
+                found.append(child)
             walk(child)
     walk(app)
-    return names
+    return found
+
+
+def text_of(label):
+    """A value field carries its caption as its name and the value shown as its description."""
+    return label.description or label.name
+
+
+def labels(app):
+    """The shown text of every label."""
+    return [text_of(label) for label in controls(app, 'label')]
+
+
+def press(app, name):
+    for button in controls(app, 'push button'):
+        if button.name == name:
+            button.queryAction().doAction(0)
+            return True
+    return False
 
 
 def find_app(pyatspi, name):
@@ -128,8 +147,11 @@ def main():
             if program.poll() is not None:
                 print('corvane ended with status %d' % program.returncode)
                 return 1
-            found = find_app(pyatspi, 'corvane')
+            found = find_app(pyatspi, 'Corvane')
             seen = labels(found) if found is not None else []
+            # A fresh installation has no cv.ini yet: the program says so once.
+            if FIRST_RUN_NOTICE in seen:
+                press(found, 'OK')
             if all(text in seen for text in EXPECTED):
                 print('GPS screen after %.1f s: %s' % (time.monotonic() - started, seen))
                 return 0
