@@ -11,7 +11,7 @@ packages=(
     qt6-base-dev xvfb xauth
     libx11-dev libxtst-dev openbox xdotool x11-xkb-utils
     libevdev-dev libxkbcommon-dev xkb-data
-    at-spi2-core python3-pyatspi desktop-file-utils
+    at-spi2-core python3-pyatspi desktop-file-utils libqt6svg6
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,5 +1,7 @@
 #include "ui/CSatPic.h"
 
+#include <algorithm>
+
 #include <QPainter>
 #include <cmath>
 #include <numbers>
@@ -45,7 +47,11 @@ void CSatPic::render() {
         picture_.setDevicePixelRatio(ratio);
     }
     QPainter painter(&picture_);
-    const QRect client = rect();
+    // The plot is the largest square the widget holds, centred, so the horizon stays a circle
+    // whatever room the layout gives.
+    painter.fillRect(rect(), palette().color(QPalette::Window));
+    const int side = std::min(width(), height());
+    const QRect client((width() - side) / 2, (height() - side) / 2, side, side);
     ui::drawSunkenBackground(painter, palette(), client);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(palette().color(QPalette::WindowText));

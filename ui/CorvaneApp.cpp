@@ -61,7 +61,9 @@ int CorvaneApp::run(int argc, char** argv) {
     QApplication application(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     nameApplication();
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("corvane")));
+    // The icon installed beside the program (drawn where Qt's SVG support is installed).
+    QApplication::setWindowIcon(
+        QIcon(QCoreApplication::applicationDirPath() + QStringLiteral("/corvane.svg")));
 
     if (line.splash) {
         auto* splash = new Splash; // deletes itself when it closes
