@@ -32,6 +32,9 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
 
 namespace {
 
+constexpr int kStartWidth = 640;
+constexpr int kStartHeight = 480;
+
 // Names the program for Qt; the registry key the program reads its directory from is
 // SOFTWARE\Varnholt\Corvane of the current user (data/ConfigFile.h).
 void nameApplication() {
@@ -74,6 +77,8 @@ int CorvaneApp::run(int argc, char** argv) {
     CMainFrame frame(FrameServices{clock, prompter, platform::openInputBackends, {}});
     prompter.setParent(&frame);
     if (!frame.create()) return 1;
+    // A device's screen (VGA landscape) to start with; the user may make it any size.
+    frame.resize(kStartWidth, kStartHeight);
     frame.show();
     return QApplication::exec();
 }
