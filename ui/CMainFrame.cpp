@@ -261,8 +261,14 @@ void CMainFrame::exitCommand() {
     close(); // the exit sequence runs in closeEvent, as for closing the window
 }
 
+void CMainFrame::endOnSignal() {
+    askExit_ = false;
+    close();
+    askExit_ = true;
+}
+
 bool CMainFrame::exitSequence() {
-    if (!services_.prompter.askYesNo(kAskExit)) return false;
+    if (askExit_ && !services_.prompter.askYesNo(kAskExit)) return false;
     timer_.stop();
     if (threads_)
         threads_->stop(); // closes the port, ends the threads, puts the suspend time-outs back

@@ -57,6 +57,9 @@ public:
     void tick();
     // The application became active or inactive (another program in front).
     void setApplicationActive(bool active);
+    // SIGINT or SIGTERM: the exit sequence without its first question ("Are you sure...?"); the
+    // save questions still come, so no waypoint is lost to a kill.
+    void endOnSignal();
 
     engine::GpsEngine& engine() { return engine_; }
     exchange::FrameCore& core() { return core_; }
@@ -120,6 +123,7 @@ private:
     bool appActive_ = true;
     bool startupFinished_ = false;
     bool exitConfirmed_ = false;
+    bool askExit_ = true;
     bool wedgeTicked_ = false;
     bool closedByLinkEvent_ = false;
     int btConnectTries_ = 0;

@@ -10,6 +10,7 @@
 #include "ui/CMainFrame.h"
 #include "ui/HeadlessRun.h"
 #include "ui/QtPrompter.h"
+#include "ui/QuitSignals.h"
 #include "ui/Splash.h"
 
 namespace ui {
@@ -80,6 +81,7 @@ int CorvaneApp::run(int argc, char** argv) {
     // A device's screen (VGA landscape) to start with; the user may make it any size.
     frame.resize(kStartWidth, kStartHeight);
     frame.show();
+    QuitSignals quit([&frame] { frame.endOnSignal(); });
     return QApplication::exec();
 }
 

@@ -1,11 +1,8 @@
 #include "ui/HeadlessRun.h"
 
-#include <signal.h>
-
 #include <QCoreApplication>
 #include <QString>
 #include <QTimer>
-#include <csignal>
 #include <cstdio>
 #include <mutex>
 
@@ -17,15 +14,10 @@
 #include "platform/Prompter.h"
 #include "ui/AppStartup.h"
 #include "ui/CMainFrame.h"
+#include "ui/QuitSignals.h"
 
 namespace ui {
 namespace {
-
-volatile std::sig_atomic_t stopRequested = 0;
-
-void requestStop(int) {
-    stopRequested = 1;
-}
 
 // Without a Mark Point dialog no mark is opened.
 class HeadlessWindow final : public exchange::FrameWindow {
@@ -64,23 +56,12 @@ int runHeadless(const std::string& applicationDirectory) {
     engine::LinkThreads threads(gps);
     threads.start();
 
-    struct sigaction action {};
-    action.sa_handler = &requestStop;
-    sigemptyset(&action.sa_mask);
-    struct sigaction oldInt {
-    }, oldTerm{};
-    sigaction(SIGINT, &action, &oldInt);
-    sigaction(SIGTERM, &action, &oldTerm);
-
+    QuitSignals quit([] { QCoreApplication::quit(); });
     constexpr int kTicksPerLine = 1000 / kUpdateIntervalMs;
     int ticks = 0;
     QTimer timer;
     timer.setInterval(kUpdateIntervalMs);
     QObject::connect(&timer, &QTimer::timeout, [&] {
-        if (stopRequested) {
-            QCoreApplication::quit();
-            return;
-        }
         core.tick();
         if (++ticks < kTicksPerLine) return;
         std::unique_lock<std::mutex> held(gps.lock(), std::try_to_lock);
@@ -94,8 +75,6 @@ int runHeadless(const std::string& applicationDirectory) {
     timer.start();
     QCoreApplication::exec();
 
-    sigaction(SIGINT, &oldInt, nullptr);
-    sigaction(SIGTERM, &oldTerm, nullptr);
     core.exchange().stop();
     threads.stop();
     return 0;

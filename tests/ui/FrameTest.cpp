@@ -153,7 +153,7 @@ TEST_F(FrameTest, ConnectTogglesThePortAndCountsBluetoothRefusals) {
     EXPECT_EQ(prompter.messages().size(), 3u);
 }
 
-TEST_F(FrameTest, ExitAsksAndNoLeavesEverythingRunning) {
+TEST_F(FrameTest, ExitAsksAndNoLeavesEverythingRunningASignalAsksOnlyToSave) {
     mapPortToPty();
     start();
     ASSERT_TRUE(portOpen());
@@ -165,15 +165,14 @@ TEST_F(FrameTest, ExitAsksAndNoLeavesEverythingRunning) {
     EXPECT_TRUE(portOpen());
     EXPECT_EQ(engine::runFlag().load(), 1);
 
-    // Yes, with new waypoints: their save question follows; No to it ends the program.
+    // SIGTERM skips the first question, not the save question of new waypoints; No to it ends
+    // the program.
     frame->engine().waypoints.newWaypointsUnsaved = true;
     prompter.clear();
-    prompter.queueAnswer(true);
     prompter.queueAnswer(false);
-    action("E&xit")->trigger();
-    ASSERT_EQ(prompter.entries().size(), 2u);
-    EXPECT_EQ(prompter.entries()[0].text, ui::kAskExit);
-    EXPECT_EQ(prompter.entries()[1].text,
+    frame->endOnSignal();
+    ASSERT_EQ(prompter.entries().size(), 1u);
+    EXPECT_EQ(prompter.entries()[0].text,
               "Do you want to save the new waypoints before closing Corvane?");
     EXPECT_FALSE(frame->isVisible());
     EXPECT_FALSE(frame->updateTimerActive());
