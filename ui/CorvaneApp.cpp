@@ -77,11 +77,23 @@ int CorvaneApp::run(int argc, char** argv) {
     QtPrompter prompter;
     CMainFrame frame(FrameServices{clock, prompter, platform::openInputBackends, {}});
     prompter.setParent(&frame);
-    if (!frame.create()) return 1;
+    // A signal during start-up (which may be showing a message) ends every event loop and the
+    // program, before anything needs restoring; afterwards it runs the exit sequence.
+    bool created = false;
+    bool quitDuringStartup = false;
+    QuitSignals quit([&] {
+        if (created) {
+            frame.endOnSignal();
+            return;
+        }
+        quitDuringStartup = true;
+        QCoreApplication::exit(1);
+    });
+    if (!frame.create() || quitDuringStartup) return 1;
+    created = true;
     // A device's screen (VGA landscape) to start with; the user may make it any size.
     frame.resize(kStartWidth, kStartHeight);
     frame.show();
-    QuitSignals quit([&frame] { frame.endOnSignal(); });
     return QApplication::exec();
 }
 
