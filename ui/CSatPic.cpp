@@ -41,11 +41,7 @@ QPointF CSatPic::labelCentre(const QRect& client, int azimuth, int elevation) {
 }
 
 void CSatPic::render() {
-    const qreal ratio = devicePixelRatioF();
-    if (picture_.size() != size() * ratio) {
-        picture_ = QPixmap(size() * ratio);
-        picture_.setDevicePixelRatio(ratio);
-    }
+    ui::fitPicture(picture_, *this);
     QPainter painter(&picture_);
     // The plot is the largest square the widget holds, centred, so the horizon stays a circle
     // whatever room the layout gives.

@@ -85,11 +85,7 @@ QSize CSatStrn::labelSize() const {
 }
 
 void CSatStrn::render() {
-    const qreal ratio = devicePixelRatioF();
-    if (picture_.size() != size() * ratio) {
-        picture_ = QPixmap(size() * ratio);
-        picture_.setDevicePixelRatio(ratio);
-    }
+    ui::fitPicture(picture_, *this);
     QPainter painter(&picture_);
     ui::drawSunkenBackground(painter, palette(), rect());
     painter.setFont(ui::satelliteLabelFont());

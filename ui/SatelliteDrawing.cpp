@@ -1,5 +1,8 @@
 #include "ui/SatelliteDrawing.h"
 
+#include <QPixmap>
+#include <QWidget>
+
 #include <QPainter>
 #include <QPalette>
 
@@ -26,6 +29,13 @@ void drawSunkenBackground(QPainter& painter, const QPalette& palette, const QRec
         painter.drawLine(r.bottomLeft(), r.bottomRight());
         painter.drawLine(r.topRight(), r.bottomRight());
     }
+}
+
+void fitPicture(QPixmap& picture, const QWidget& widget) {
+    const qreal ratio = widget.devicePixelRatioF();
+    if (picture.size() == widget.size() * ratio) return;
+    picture = QPixmap(widget.size() * ratio);
+    picture.setDevicePixelRatio(ratio);
 }
 
 } // namespace ui

@@ -1,12 +1,14 @@
 #pragma once
-// What the sky plot and the signal bars share: the background with its sunken frame, the label
-// font, and the box around a satellite's label.
+// What the sky plot and the signal bars share: the off-screen picture, the background with its
+// sunken frame, and the label font.
 
 #include <QFont>
 #include <QRect>
 
 class QPainter;
 class QPalette;
+class QPixmap;
+class QWidget;
 
 namespace ui {
 
@@ -15,5 +17,8 @@ QFont satelliteLabelFont();
 
 // Fills rect with the button face and draws a sunken frame in the shadow and highlight colours.
 void drawSunkenBackground(QPainter& painter, const QPalette& palette, const QRect& rect);
+
+// Makes picture the off-screen copy of widget: its size at the screen's pixel ratio.
+void fitPicture(QPixmap& picture, const QWidget& widget);
 
 } // namespace ui
