@@ -366,6 +366,11 @@ TEST(Cvtool, WatchFollowsAPortThroughFixSilenceAndClose) {
     }
     // Before the first bytes arrive the status may read "No COM actv." for a refresh or two.
     if (!seen.empty() && seen[0].rfind("\"No COM actv.\"", 0) == 0) seen.erase(seen.begin());
+    // Once the simulator's terminal is gone its number may go to another program's new one (a
+    // test running beside this one), which the supervision then opens: what follows the
+    // reconnection is not this test's.
+    for (size_t i = 0; i < seen.size(); ++i)
+        if (seen[i].rfind("\"COM auto cn\"", 0) == 0) seen.resize(i + 1);
     EXPECT_EQ(seen, (std::vector<std::string>{
                         R"("3D Diff","portOpen":true,"commOk":true,"dataSeen":true fix)",
                         R"("No new data","portOpen":true,"commOk":true,"dataSeen":true fix)",
