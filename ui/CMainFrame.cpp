@@ -188,11 +188,22 @@ bool CMainFrame::openInput() {
 void CMainFrame::registerHotKeys() {
     // The mark hot keys (1 and 3) come with the Mark Point dialog.
     if (engine_.settings.KWDG == 0 || !openInput()) return;
-    const auto key = [](int32_t virtualKey) { return static_cast<uint8_t>(virtualKey); };
-    input_.hotKeys->registerHotKey(kWedgeHotKey, platform::MOD_WIN, key(engine_.settings.KWDGKey));
+    registerHotKey(kWedgeHotKey, platform::MOD_WIN, engine_.settings.KWDGKey);
     if (hardwareKeys_)
-        input_.hotKeys->registerHotKey(kWedgeHotKeyUp, platform::MOD_KEYUP,
-                                       key(engine_.settings.KWDGKeyF));
+        registerHotKey(kWedgeHotKeyUp, platform::MOD_KEYUP, engine_.settings.KWDGKeyF);
+}
+
+// A key another program owns is refused: the user is told once per hot key and run, not at
+// every registration, and the program goes on without it.
+void CMainFrame::registerHotKey(int identifier, uint32_t modifiers, int32_t virtualKey) {
+    std::string reason;
+    if (input_.hotKeys->registerHotKey(identifier, modifiers, static_cast<uint8_t>(virtualKey),
+                                       &reason))
+        return;
+    const uint32_t bit = 1u << identifier;
+    if (hotKeyRefusalsShown_ & bit) return;
+    hotKeyRefusalsShown_ |= bit;
+    services_.prompter.message(reason.empty() ? "A hot key could not be registered." : reason);
 }
 
 void CMainFrame::unregisterHotKeys() {

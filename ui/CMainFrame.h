@@ -85,6 +85,7 @@ private:
     void continueStartup();
     bool openInput();
     void registerHotKeys();
+    void registerHotKey(int identifier, uint32_t modifiers, int32_t virtualKey);
     void unregisterHotKeys();
     void onHotKey(int identifier);
     void updateConnectText();
@@ -124,6 +125,7 @@ private:
     bool startupFinished_ = false;
     bool exitConfirmed_ = false;
     bool askExit_ = true;
+    uint32_t hotKeyRefusalsShown_ = 0; // one bit per hot-key identifier
     bool wedgeTicked_ = false;
     bool closedByLinkEvent_ = false;
     int btConnectTries_ = 0;

@@ -35,7 +35,13 @@ using platform::RecordingPrompter;
 class RecordingHotKeys final : public platform::HotKeys {
 public:
     void setHandler(Handler) override {}
-    bool registerHotKey(int identifier, uint32_t modifiers, uint8_t key, std::string*) override {
+    // Refuses key 71 as if another program owned it.
+    bool registerHotKey(int identifier, uint32_t modifiers, uint8_t key,
+                        std::string* reason) override {
+        if (key == 71) {
+            *reason = "The hot key Super+G is already used by another program.";
+            return false;
+        }
         registered[identifier] = {modifiers, key};
         return true;
     }
@@ -232,7 +238,7 @@ TEST_F(FrameTest, GpsScreenIsShownAndRefreshedOnlyWhileTheProgramIsActive) {
     })) << elevation->text().toStdString();
 }
 
-TEST_F(FrameTest, WedgeHotKeysAreRegisteredAndAMissingBackendIsToldOnce) {
+TEST_F(FrameTest, WedgeHotKeysAreRegisteredAndAMissingOrRefusedKeyIsTold) {
     // Without the hardware library only the Super-key wedge key; the mark keys wait for the
     // Mark Point dialog. Without the wedge no backend is needed at all.
     start();
@@ -243,6 +249,14 @@ TEST_F(FrameTest, WedgeHotKeysAreRegisteredAndAMissingBackendIsToldOnce) {
     EXPECT_EQ(openInputCalls, 1);
     EXPECT_EQ(count("No window-in-front backend in this session."), 1);
     EXPECT_EQ(hotKeys, (std::map<int, std::pair<uint32_t, uint8_t>>{{2, {platform::MOD_WIN, 70}}}));
+
+    // A key another program owns: told, and the program goes on without it.
+    frame.reset();
+    hotKeys.clear();
+    start("[Corvane]\nKWDG=Yes\nKWDGKey=71\n");
+    EXPECT_EQ(count("The hot key Super+G is already used by another program."), 1);
+    EXPECT_TRUE(hotKeys.empty());
+    EXPECT_TRUE(frame->updateTimerActive());
 }
 
 } // namespace
