@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "data/InputRange.h"
 #include "engine/Waypoint.h"
 #include "geodesy/Constants.h"
 #include "geodesy/Formatter.h"
@@ -11,17 +12,11 @@ namespace data {
 
 namespace {
 
-constexpr double kMaxDistance = 10000000.0;
-constexpr double kMaxAngle = 360.0;
 // A direction this close to north is kept as entered: the declination is not applied to it.
 constexpr double kNorthWindow = 0.5;
 
 bool nearNorth(double direction) {
     return direction >= -kNorthWindow && direction <= kNorthWindow;
-}
-
-bool inRange(double value, double low, double high) {
-    return value >= low && value <= high; // NaN is outside
 }
 
 } // namespace
@@ -49,14 +44,12 @@ OffsetInputValues offsetInputShown(double distance, double direction, double slo
 }
 
 std::string offsetInputRefusal(const OffsetInputValues& values) {
-    const char* bounds = nullptr;
-    if (!inRange(values.distance, 0, kMaxDistance))
-        bounds = "0 and 10000000";
-    else if (!inRange(values.direction, -kMaxAngle, kMaxAngle) ||
-             !inRange(values.slope, -kMaxAngle, kMaxAngle))
-        bounds = "-360 and 360";
-    return bounds == nullptr ? std::string()
-                             : "Enter a number between " + std::string(bounds) + ".";
+    if (!inInputRange(values.distance, 0, kOffsetMaxDistance))
+        return numberRangeRefusal(0, kOffsetMaxDistance);
+    if (!inInputRange(values.direction, -kOffsetMaxAngle, kOffsetMaxAngle) ||
+        !inInputRange(values.slope, -kOffsetMaxAngle, kOffsetMaxAngle))
+        return numberRangeRefusal(-kOffsetMaxAngle, kOffsetMaxAngle);
+    return {};
 }
 
 OffsetTaken offsetInputTaken(const OffsetInputValues& values) {

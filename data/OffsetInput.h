@@ -8,6 +8,11 @@
 
 namespace data {
 
+// What the dialog accepts: a distance from 0 to ten thousand kilometres (or as many feet), a
+// direction and a slope of at most a full turn either way.
+inline constexpr double kOffsetMaxDistance = 10000000.0;
+inline constexpr double kOffsetMaxAngle = 360.0;
+
 // What the dialog shows and the user edits (distance, direction, slope), with its labels.
 struct OffsetInputValues {
     double distance = 0;  // metres, or feet when feet is set
