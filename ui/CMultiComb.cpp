@@ -7,6 +7,7 @@
 #include <QStandardItemModel>
 #include <QTreeView>
 #include <mutex>
+#include <vector>
 
 #include "engine/GpsEngine.h"
 #include "engine/Navigator.h"
@@ -98,13 +99,23 @@ void CMultiComb::reload() {
     refilling_ = true;
     rows_->removeRows(0, rows_->rowCount());
     if (withHere_) rows_->appendRow(rowItems(0, QStringLiteral("Here"), 0.0, kHere));
+    // The store is read under the lock and the rows are made after it, so nothing the model's
+    // signals set off runs while the reader thread waits.
+    struct Row {
+        int number;
+        QString id;
+        double distance;
+        int slot;
+    };
+    std::vector<Row> waypoints;
     {
         std::lock_guard<std::mutex> hold(engine_.lock());
-        engine_.waypoints.forEach([this](int slot, const engine::Waypoint& w) {
-            rows_->appendRow(
-                rowItems(w.number, QString::fromUtf16(w.name), w.distanceFromHere, slot));
+        engine_.waypoints.forEach([&waypoints](int slot, const engine::Waypoint& w) {
+            waypoints.push_back({w.number, QString::fromUtf16(w.name), w.distanceFromHere, slot});
         });
     }
+    for (const Row& w : waypoints)
+        rows_->appendRow(rowItems(w.number, w.id, w.distance, w.slot));
     const int row = rowOf(picked);
     setCurrentIndex(row >= 0 ? row : (rows_->rowCount() > 0 ? 0 : -1));
     refilling_ = false;
