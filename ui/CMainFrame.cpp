@@ -15,6 +15,7 @@
 #include "exchange/KeyboardWedge.h"
 #include "exchange/WedgeNotice.h"
 #include "platform/DynamicLibrary.h"
+#include "ui/CNav.h"
 #include "ui/CTalpaView.h"
 #include "ui/NoFocus.h"
 #include "ui/Screen.h"
@@ -56,6 +57,9 @@ bool CMainFrame::create() {
     gpsScreen_ = makeGpsScreen(engine_, view_).release();
     gpsScreen_->setAccessibleName(QStringLiteral("GPS"));
     view_->addScreen(gpsScreen_);
+    navScreen_ = new CNav(engine_, view_);
+    navScreen_->setAccessibleName(QStringLiteral("Nav"));
+    view_->addScreen(navScreen_);
     wedgeWindow_ = new exchange::CKeyWdgMsg(this);
     wedgeWindow_->hide();
     updateConnectText();
@@ -67,8 +71,7 @@ void CMainFrame::continueStartup() {
     view_->showScreen(gpsScreen_);
     threads_->start(); // also holds off the system's suspend for the run
     timer_.start();
-    // The waypoint lists belong to the Nav and waypoint screens, which read the store when they
-    // are made; there is nothing to reload before they exist.
+    reloadWaypointLists();
     hardwareKeys_ =
         platform::DynamicLibrary::load(engine_.applicationDirectory, kHardwareLibrary) != nullptr;
     registerHotKeys();
@@ -104,7 +107,7 @@ void CMainFrame::buildMenu() {
     addCommand(tools, "Convert Waypt File", nullptr);
     QMenu* screens = menu->addMenu(QStringLiteral("Screens"));
     addCommand(screens, "&GPS", &CMainFrame::showGpsScreen);
-    addCommand(screens, "&Nav", nullptr);
+    addCommand(screens, "&Nav", &CMainFrame::showNavScreen);
     addCommand(screens, "&Config", nullptr);
     addCommand(screens, "&Way Pts", nullptr);
     addCommand(menu, "E&xit", &CMainFrame::exitCommand);
@@ -256,16 +259,31 @@ void CMainFrame::connectGps() {
 }
 
 void CMainFrame::newWaypointFile() {
-    // No screen lists waypoints yet, so there are no lists to reload.
-    data::newWaypointFileCommand(engine_, nullptr);
+    data::newWaypointFileCommand(engine_, this);
 }
 
 void CMainFrame::openWaypointFile() {
-    data::openWaypointFileCommand(engine_, nullptr);
+    data::openWaypointFileCommand(engine_, this);
 }
 
 void CMainFrame::showGpsScreen() {
     view_->showScreen(gpsScreen_);
+}
+
+void CMainFrame::showNavScreen() {
+    view_->showScreen(navScreen_);
+}
+
+void CMainFrame::reloadWaypointLists() {
+    if (listsReloadPosted_) return;
+    listsReloadPosted_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            listsReloadPosted_ = false;
+            if (navScreen_ != nullptr) navScreen_->reloadWaypointLists();
+        },
+        Qt::QueuedConnection);
 }
 
 void CMainFrame::exitCommand() {

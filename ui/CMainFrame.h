@@ -8,12 +8,14 @@
 #include <memory>
 
 #include "data/MarkView.h"
+#include "data/WaypointViews.h"
 #include "engine/GpsEngine.h"
 #include "engine/StackEventTarget.h"
 #include "exchange/FrameCore.h"
 #include "ui/AppStartup.h"
 #include "ui/FrameServices.h"
 
+class CNav;
 class QAction;
 
 namespace engine {
@@ -43,7 +45,8 @@ inline constexpr int kWedgeHotKeyUp = 4;
 
 class CMainFrame final : public QMainWindow,
                          public engine::StackEventTarget,
-                         public exchange::FrameWindow {
+                         public exchange::FrameWindow,
+                         public data::WaypointViews {
 public:
     explicit CMainFrame(FrameServices services, QWidget* parent = nullptr);
     ~CMainFrame() override;
@@ -65,6 +68,7 @@ public:
     exchange::FrameCore& core() { return core_; }
     CTalpaView* view() const { return view_; }
     Screen* gpsScreen() const { return gpsScreen_; }
+    CNav* navScreen() const { return navScreen_; }
     bool hardwareKeys() const { return hardwareKeys_; }
     bool updateTimerActive() const { return timer_.isActive(); }
     bool startupFinished() const { return startupFinished_; }
@@ -75,6 +79,10 @@ public:
     // exchange::FrameWindow
     bool markAllowed() override;
     void refreshScreen() override;
+
+    // data::WaypointViews: the store changed. The lists are reloaded from the event loop, once
+    // for any number of changes, never inside the change (which may hold the engine lock).
+    void reloadWaypointLists() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -95,6 +103,7 @@ private:
     void newWaypointFile();
     void openWaypointFile();
     void showGpsScreen();
+    void showNavScreen();
     void exitCommand();
     // The exit's questions and its stops; false when the program stays open.
     bool exitSequence();
@@ -111,6 +120,7 @@ private:
 
     CTalpaView* view_ = nullptr;
     Screen* gpsScreen_ = nullptr;
+    CNav* navScreen_ = nullptr;
     exchange::CKeyWdgMsg* wedgeWindow_ = nullptr;
     QAction* connectAction_ = nullptr;
 
@@ -127,6 +137,7 @@ private:
     bool askExit_ = true;
     uint32_t hotKeyRefusalsShown_ = 0; // one bit per hot-key identifier
     bool wedgeTicked_ = false;
+    bool listsReloadPosted_ = false;
     bool closedByLinkEvent_ = false;
     int btConnectTries_ = 0;
 };
