@@ -60,14 +60,6 @@ MarkTexts positionTexts(const engine::GpsEngine& engine, const MarkPosition& p, 
     return {location, elevation, format16("%3.1f", pdop), eheText(ehe, engine.settings.Units)};
 }
 
-// The first 30 characters of a name, without splitting a surrogate pair.
-std::u16string enteredName(std::u16string name) {
-    std::size_t n = std::min(name.size(), engine::kMaxEnteredNameLength);
-    if (n < name.size() && n > 0 && name[n - 1] >= 0xD800 && name[n - 1] <= 0xDBFF) --n;
-    name.resize(n);
-    return name;
-}
-
 } // namespace
 
 MarkController::MarkController(engine::GpsEngine& engine, MarkView& view, WaypointViews* views)
@@ -290,19 +282,11 @@ void MarkController::pressCancel() {
 
 void MarkController::pressOffset() {
     if (!open_) return;
-    geodesy::HeadingInputs in;
-    {
-        std::lock_guard<std::mutex> lock(engine_.lock());
-        in = engine::headingInputs(engine_);
-    }
-    // The message of a refused model is shown without the engine lock held.
-    const geodesy::HeadingCorrection correction = geodesy::headingCorrection(in);
-    if (correction.modelRefused) engine_.prompter().message(geodesy::kMagneticOutdatedMessage);
-
+    const engine::OffsetReference reference = engine::offsetReference(engine_);
     const MarkState before = state_;
     MarkState& s = state_;
-    s.directionRef = in.heading == 'T' ? engine::kTrueNorthRef : engine::kMagneticNorthRef;
-    s.declination = static_cast<float>(correction.degrees);
+    s.directionRef = reference.directionRef;
+    s.declination = reference.declination;
     OffsetInputValues values =
         offsetInputShown(s.offsetDistance, s.offsetDirection, s.offsetSlope, engine_.settings.Units,
                          s.directionRef, s.declination);
@@ -341,13 +325,13 @@ void MarkController::pressOffset() {
 }
 
 void MarkController::nameEdited(const std::u16string& text) {
-    if (text.size() < engine::kMaxEnteredNameLength) return;
+    if (!nameReachesLimit(text)) return;
     engine_.prompter().message(kMarkNameTooLong);
-    if (text.size() > engine::kMaxEnteredNameLength) view_.setName(enteredName(text));
+    if (text.size() > engine::kMaxEnteredNameLength) view_.setName(enteredWaypointName(text));
 }
 
 void MarkController::store() {
-    std::u16string name = enteredName(view_.name());
+    std::u16string name = enteredWaypointName(view_.name());
     {
         std::lock_guard<std::mutex> lock(engine_.lock());
         engine::WaypointStore& store = engine_.waypoints;

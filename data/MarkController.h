@@ -7,6 +7,7 @@
 #include <string>
 
 #include "data/MarkState.h"
+#include "data/WaypointEditing.h"
 
 namespace engine {
 class GpsEngine;
@@ -17,8 +18,7 @@ namespace data {
 class MarkView;
 class WaypointViews;
 
-inline constexpr const char* kMarkNameTooLong =
-    "Waypoint name can be 30 characters or less. Characters after 30 will be deleted.";
+inline constexpr const char* kMarkNameTooLong = kMsgNameTooLong;
 
 class MarkController {
 public:

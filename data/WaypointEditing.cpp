@@ -1,5 +1,6 @@
 #include "data/WaypointEditing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <mutex>
@@ -48,6 +49,13 @@ void tellViews(WaypointViews* views) {
 }
 
 } // namespace
+
+std::u16string enteredWaypointName(std::u16string name) {
+    std::size_t n = std::min(name.size(), engine::kMaxEnteredNameLength);
+    if (n < name.size() && n > 0 && name[n - 1] >= 0xD800 && name[n - 1] <= 0xDBFF) --n;
+    name.resize(n);
+    return name;
+}
 
 bool checkRoomForWaypoint(engine::GpsEngine& engine) {
     if (engine.waypoints.hasRoom()) return true;

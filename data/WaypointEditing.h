@@ -20,6 +20,17 @@ inline constexpr std::string_view kMsgStoreFull =
     "or delete unused way points from the current file.";
 inline constexpr std::string_view kMsgDeleteQuestion =
     "Waypoint will be permanently deleted.\nContinue?";
+inline constexpr const char* kMsgNameTooLong =
+    "Waypoint name can be 30 characters or less. Characters after 30 will be deleted.";
+
+// A name as typed into a waypoint name field (the editors' and the mark's): cut to 30 characters
+// without keeping half of a surrogate pair.
+std::u16string enteredWaypointName(std::u16string name);
+// True when a name field's text has reached 30 characters, so the user is told that the rest
+// goes (the field then keeps enteredWaypointName of it).
+inline bool nameReachesLimit(const std::u16string& text) {
+    return text.size() >= engine::kMaxEnteredNameLength;
+}
 
 // What the waypoint editor hands back.
 struct WaypointEntry {

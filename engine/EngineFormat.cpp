@@ -1,5 +1,7 @@
 #include "engine/EngineFormat.h"
 
+#include <mutex>
+
 #include "engine/GpsEngine.h"
 #include "geodesy/DatumTable.h"
 #include "geodesy/MagneticModel.h"
@@ -60,6 +62,20 @@ double headingCorrection(GpsEngine& engine) {
     const geodesy::HeadingCorrection correction = geodesy::headingCorrection(in);
     if (correction.modelRefused) engine.prompter().message(geodesy::kMagneticOutdatedMessage);
     return correction.degrees;
+}
+
+OffsetReference offsetReference(GpsEngine& engine) {
+    geodesy::HeadingInputs in;
+    {
+        std::lock_guard<std::mutex> hold(engine.lock());
+        in = headingInputs(engine);
+    }
+    const geodesy::HeadingCorrection correction = geodesy::headingCorrection(in);
+    if (correction.modelRefused) engine.prompter().message(geodesy::kMagneticOutdatedMessage);
+    OffsetReference reference;
+    reference.directionRef = in.heading == 'T' ? kTrueNorthRef : kMagneticNorthRef;
+    reference.declination = static_cast<float>(correction.degrees);
+    return reference;
 }
 
 } // namespace engine

@@ -4,6 +4,7 @@
 // Datum, Heading, HeadingUserDecl), state and decimal year they read. The caller holds the engine
 // lock when the values must belong together.
 
+#include <cstdint>
 #include <span>
 
 #include "geodesy/Formatter.h"
@@ -30,6 +31,16 @@ void formatPositionForOutput(const GpsEngine& engine, int spaced, double lat, do
 
 // What the heading correction reads: the Heading settings, the decimal year and the state.
 geodesy::HeadingInputs headingInputs(const GpsEngine& engine);
+
+// The reference and declination an offset is entered with, taken now: true north for Heading True,
+// else magnetic north, and the degrees added to a true direction (D of the Heading setting).
+struct OffsetReference {
+    int16_t directionRef = 0;
+    float declination = 0;
+};
+// Reads the settings and the state under the engine lock (the caller must not hold it); a refused
+// magnetic model shows its message after the lock is released and gives a declination of 0.
+OffsetReference offsetReference(GpsEngine& engine);
 
 // Degrees added to a true bearing for the Heading setting; a refused magnetic model shows its
 // message through the engine's prompter and gives 0.

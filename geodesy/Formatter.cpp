@@ -112,6 +112,19 @@ LocalPosition toLocalDatum(const DatumTable& table, const char* datumCode, doubl
     return {lat, lon, alt};
 }
 
+LocalPosition fromLocalDatum(const DatumTable& table, const char* datumCode, double lat, double lon,
+                             double alt) {
+    int index = 0;
+    if (table.findDatum(datumCode != nullptr ? datumCode : "", index) != 0) index = 0;
+    if (index != kWgs84Index) {
+        double lat84 = 0, lon84 = 0, alt84 = 0;
+        if (table.shiftToWgs84(index, lat / kShiftDegreesPerRadian, lon / kShiftDegreesPerRadian,
+                               alt, lat84, lon84, alt84) == 0)
+            return {lat84 * kShiftDegreesPerRadian, lon84 * kShiftDegreesPerRadian, alt84};
+    }
+    return {lat, lon, alt};
+}
+
 bool formatDistance(int32_t units, std::span<char16_t> buffer, double metres) {
     if (buffer.size() < kDistanceTextMinCapacity) return false;
     switch (units) {

@@ -71,5 +71,9 @@ struct LocalPosition {
 };
 LocalPosition toLocalDatum(const DatumTable& table, const char* datumCode, double lat, double lon,
                            double alt);
+// The way back, for positions the user typed in the datum with this code: to WGS84 degrees and
+// height. WGS84 itself, a code not in the list and a refused shift leave the values unchanged.
+LocalPosition fromLocalDatum(const DatumTable& table, const char* datumCode, double lat, double lon,
+                             double alt);
 
 } // namespace geodesy

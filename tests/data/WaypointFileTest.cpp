@@ -128,6 +128,22 @@ TEST_F(FileTest, NamesNeverHoldFieldOrLineSeparators) {
     EXPECT_EQ(platform::toUtf8(w.name), std::string(33, 'x'));
 }
 
+TEST_F(FileTest, NamesInOtherScriptsComeBackFromTheFileIntact) {
+    const std::u16string names[] = {u"Πηγή Άρτεμις", u"Родник", u"水源地", u"Quelle \U0001F332"};
+    for (const std::u16string& name : names) {
+        engine::Waypoint& w = store.at(store.append());
+        w.number = static_cast<int16_t>(store.count());
+        data::setWaypointName(w, name);
+    }
+    const std::string path = dir.file("scripts.txt");
+    ASSERT_TRUE(data::writeWaypointFile(path, store, geodesy::datumTable(), "WGE"));
+    store.reset();
+    ASSERT_TRUE(data::readWaypointFile(path, store));
+    ASSERT_EQ(store.count(), 4);
+    for (int place = 0; place < 4; ++place)
+        EXPECT_EQ(std::u16string(store.at(store.slotAt(place)).name), names[place]);
+}
+
 TEST_F(FileTest, MakeUniqueNeverHandsOutAnExistingName) {
     for (const char* name :
          {"wptdef.txt", "survey_C1.txt", "survey_C2.txt", "a_C1.txt", "a_C2.txt"})

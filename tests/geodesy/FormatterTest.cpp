@@ -89,6 +89,21 @@ TEST(FormatPositionLocalDatum, OtherDatumsShiftPositionAndHeight) {
     EXPECT_EQ(std::string(la) + " " + lo + " " + alt, "8.9989557 38.6991628 6567.2");
 }
 
+TEST(FormatPositionLocalDatum, TypedLocalPositionsGoBackToWgs84) {
+    // datum, local latitude, longitude, height -> WGS84 (unchanged for WGS84 and unknown codes)
+    const std::tuple<const char*, double, double, double, double, double, double> cases[] = {
+        {"WGE", 9.0, 38.7, 2000, 9.0, 38.7, 2000},
+        {"NOPE", 9.0, 38.7, 2000, 9.0, 38.7, 2000},
+        {"ADI-M", 8.9989557, 38.6991628, 2001.7, 9.0, 38.7, 2000},
+    };
+    for (auto [datum, lat, lon, alt, lat84, lon84, alt84] : cases) {
+        const LocalPosition p = fromLocalDatum(shippedTables(), datum, lat, lon, alt);
+        EXPECT_NEAR(p.latitude, lat84, 1e-6) << datum;
+        EXPECT_NEAR(p.longitude, lon84, 1e-6) << datum;
+        EXPECT_NEAR(p.altitude, alt84, 0.1) << datum;
+    }
+}
+
 // zone|first|second|altitude in the spaced (1) or star (0) style.
 std::string output(int32_t format, int spaced, double lat, double lon, double alt) {
     char zone[kOutputTextSize] = "x", first[kOutputTextSize] = "x", second[kOutputTextSize] = "x",

@@ -1,0 +1,29 @@
+#pragma once
+// "Waypoint (DMS)": the waypoint editor for whole degrees, whole minutes and decimal seconds,
+// with hemisphere lists.
+
+#include "ui/WaypointEditor.h"
+
+class CWayptDMS : public WaypointEditor {
+    Q_OBJECT
+public:
+    explicit CWayptDMS(engine::GpsEngine& engine, QWidget* parent = nullptr);
+
+protected:
+    void showPosition(double latitude, double longitude) override;
+    bool readPosition(double& latitude, double& longitude) override;
+
+private:
+    struct Angle {
+        QLineEdit* degrees;
+        QLineEdit* minutes;
+        QLineEdit* seconds;
+        QComboBox* hemisphere;
+    };
+    Angle addAngle(const QString& caption, const char* positive, const char* negative, int row);
+    void showAngle(const Angle& angle, double value, bool negative);
+    bool readAngle(const Angle& angle, int high, double& value);
+
+    Angle latitude_;
+    Angle longitude_;
+};
