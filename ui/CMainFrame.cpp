@@ -16,6 +16,7 @@
 #include "exchange/WedgeNotice.h"
 #include "platform/DynamicLibrary.h"
 #include "ui/CNav.h"
+#include "ui/CWayPtScr.h"
 #include "ui/CTalpaView.h"
 #include "ui/NoFocus.h"
 #include "ui/Screen.h"
@@ -60,6 +61,9 @@ bool CMainFrame::create() {
     navScreen_ = new CNav(engine_, view_);
     navScreen_->setAccessibleName(QStringLiteral("Nav"));
     view_->addScreen(navScreen_);
+    wayPtScreen_ = new CWayPtScr(engine_, this, [this] { markCommand(); }, view_);
+    wayPtScreen_->setAccessibleName(QStringLiteral("Way Pts"));
+    view_->addScreen(wayPtScreen_);
     wedgeWindow_ = new exchange::CKeyWdgMsg(this);
     wedgeWindow_->hide();
     updateConnectText();
@@ -109,7 +113,7 @@ void CMainFrame::buildMenu() {
     addCommand(screens, "&GPS", &CMainFrame::showGpsScreen);
     addCommand(screens, "&Nav", &CMainFrame::showNavScreen);
     addCommand(screens, "&Config", nullptr);
-    addCommand(screens, "&Way Pts", nullptr);
+    addCommand(screens, "&Way Pts", &CMainFrame::showWayPtScreen);
     addCommand(menu, "E&xit", &CMainFrame::exitCommand);
     for (QMenu* m : {file, tools, screens})
         m->setAccessibleName(m->title());
@@ -128,8 +132,8 @@ void CMainFrame::refreshScreen() {
     wedgeTicked_ = true;
     if (wedge_) wedge_->tick();
     Screen* screen = view_ != nullptr ? view_->currentScreen() : nullptr;
-    // No waypoint editor exists yet that would want its redraw while another program is in front.
-    if (screen == nullptr || !appActive_) return;
+    // While another program is in front the screen rests, unless a waypoint editor is open.
+    if (screen == nullptr || (!appActive_ && !wayPtScreen_->editorOpen())) return;
     screen->refresh();
 }
 
@@ -274,6 +278,10 @@ void CMainFrame::showNavScreen() {
     view_->showScreen(navScreen_);
 }
 
+void CMainFrame::showWayPtScreen() {
+    view_->showScreen(wayPtScreen_);
+}
+
 void CMainFrame::reloadWaypointLists() {
     if (listsReloadPosted_) return;
     listsReloadPosted_ = true;
@@ -282,6 +290,7 @@ void CMainFrame::reloadWaypointLists() {
         [this] {
             listsReloadPosted_ = false;
             if (navScreen_ != nullptr) navScreen_->reloadWaypointLists();
+            if (wayPtScreen_ != nullptr) wayPtScreen_->reloadWaypointLists();
         },
         Qt::QueuedConnection);
 }

@@ -16,6 +16,7 @@
 #include "ui/FrameServices.h"
 
 class CNav;
+class CWayPtScr;
 class QAction;
 
 namespace engine {
@@ -69,6 +70,7 @@ public:
     CTalpaView* view() const { return view_; }
     Screen* gpsScreen() const { return gpsScreen_; }
     CNav* navScreen() const { return navScreen_; }
+    CWayPtScr* wayPtScreen() const { return wayPtScreen_; }
     bool hardwareKeys() const { return hardwareKeys_; }
     bool updateTimerActive() const { return timer_.isActive(); }
     bool startupFinished() const { return startupFinished_; }
@@ -104,6 +106,7 @@ private:
     void openWaypointFile();
     void showGpsScreen();
     void showNavScreen();
+    void showWayPtScreen();
     void exitCommand();
     // The exit's questions and its stops; false when the program stays open.
     bool exitSequence();
@@ -121,6 +124,7 @@ private:
     CTalpaView* view_ = nullptr;
     Screen* gpsScreen_ = nullptr;
     CNav* navScreen_ = nullptr;
+    CWayPtScr* wayPtScreen_ = nullptr;
     exchange::CKeyWdgMsg* wedgeWindow_ = nullptr;
     QAction* connectAction_ = nullptr;
 
