@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "data/WaypointConversion.h"
 #include "geodesy/DatumTable.h"
@@ -24,12 +25,8 @@ namespace {
 
 const std::string kWaypointFile =
     "TALPA-Internal Data File, modification may cause Corvane to read this data file "
-    "erroneously.\n"
-    "2024/5/1,14: 5: 3,1,Gate,40.5000000000000000,-111.2500000000000000,1500.0000000000000000,"
-    "1.800000,2.500000,5,0.000000,0.000000,-1,0.000000,0.000000,40.5000000000000000,"
-    "-111.2500000000000000,1500.0000000000000000\n"
-    "2024/12/31, 9:30: 0,2,Well 2,-33.9,18.42,12.5,0.000000,0.000000,1,30.000000,90.000000,0,"
-    "0.000000,10.000000,-33.9,18.4199,7.5\n";
+    "erroneously.\n2024/5/1,14: 5: 3,1,Gate,40.5,-111.25,1500.0,1.8,2.5,5,0,0,-1,0,0,40.5,-111.25,"
+    "1500.0\n2024/12/31, 9:30: 0,2,Well 2,-33.9,18.42,12.5,0,0,1,30,90,0,0,10,-33.9,18.4199,7.5\n";
 
 int datumIndex(const char* code) {
     int index = 0;
@@ -61,22 +58,14 @@ struct ConvertCommand : testing::Test {
 };
 
 TEST_F(ConvertCommand, EachFileTypeGivesTheConversionOfTheOpenFile) {
-    using data::ConversionType;
     const int nas = datumIndex("NAS-C");
-    const struct {
-        int filterIndex;
-        ConversionType type;
-    } cases[] = {{0, ConversionType::Tab},
-                 {1, ConversionType::Comma},
-                 {2, ConversionType::Csv},
-                 {3, ConversionType::Gpx},
-                 {4, ConversionType::GeoJson}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.filterIndex);
+    for (int i = 0; i < 5; ++i) { // the types in the order of the save dialog's filters
+        const auto type = static_cast<data::ConversionType>(i);
+        SCOPED_TRACE(i);
         gps.prompter.clear();
-        const std::string path = out.file("converted" + std::to_string(c.filterIndex));
+        const std::string path = out.file("converted" + std::to_string(i));
         gps.prompter.queueFileName(path);
-        gps.prompter.queueFilterIndex(c.filterIndex);
+        gps.prompter.queueFilterIndex(i);
         ui::convertWaypointFileCommand(gps.engine, gps.prompter, nullptr, choose(nas, 4, 1));
 
         ASSERT_EQ(gps.prompter.saveRequests().size(), 1u);
@@ -88,32 +77,25 @@ TEST_F(ConvertCommand, EachFileTypeGivesTheConversionOfTheOpenFile) {
         EXPECT_EQ(request.initialPath, home);
 
         const std::string expected = out.file("expected");
-        data::convertWaypointFile(gps.engine, expected, {c.type, nas, 1, 4});
+        EXPECT_EQ(data::convertWaypointFile(gps.engine, expected, {type, nas, 1, 4}).records, 2);
         const std::string text = testsupport::readFile(path);
         EXPECT_EQ(text, testsupport::readFile(expected));
-        EXPECT_EQ(text.find('\t') != std::string::npos, c.type == ConversionType::Tab);
+        EXPECT_EQ(text.find('\t') != std::string::npos, type == data::ConversionType::Tab);
         EXPECT_EQ(gps.engine.settings.WaypointPath, waypoints.path()); // the folder stays
         EXPECT_TRUE(gps.prompter.messages().empty());
     }
 }
 
 TEST_F(ConvertCommand, CancelAtEitherStepWritesNothing) {
-    const struct {
-        const char* step;
-        bool next;
-        std::size_t saveDialogs;
-    } cases[] = {{"options", false, 0}, {"save", true, 1}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.step);
-        gps.prompter.clear(); // nothing queued: the save dialog is cancelled
-        ui::convertWaypointFileCommand(gps.engine, gps.prompter, nullptr, choose(1, 1, 0, c.next));
-        EXPECT_EQ(gps.prompter.saveRequests().size(), c.saveDialogs);
+    for (const bool next : {false, true}) { // nothing queued: the save dialog is cancelled
+        gps.prompter.clear();
+        ui::convertWaypointFileCommand(gps.engine, gps.prompter, nullptr, choose(1, 1, 0, next));
+        EXPECT_EQ(gps.prompter.saveRequests().size(), next ? 1u : 0u);
         EXPECT_TRUE(std::filesystem::is_empty(out.path()));
     }
 }
 
 TEST(ConvertOptions, ListsStartAtTheSettingsAndAltitudeRefIsFixed) {
-    const geodesy::DatumTable& table = testsupport::shippedTables();
     const struct {
         const char* datum;
         int units, format;
@@ -123,21 +105,15 @@ TEST(ConvertOptions, ListsStartAtTheSettingsAndAltitudeRefIsFixed) {
     for (const auto& c : cases) {
         engine::Settings settings;
         std::strcpy(settings.Datum, c.datum);
-        settings.Units = c.units;
-        settings.Format = c.format;
-        settings.AltitudeRef = c.altitudeRef;
-        CConvFile dialog(settings, table);
-        const QComboBox* datum = named<QComboBox>(dialog, "Datum");
-        ASSERT_NE(datum, nullptr);
-        EXPECT_EQ(datum->count(), table.datumCount());
-        EXPECT_EQ(dialog.options().datumIndex, datumIndex(c.datum));
-        EXPECT_EQ(dialog.options().units, c.units);
-        EXPECT_EQ(dialog.options().format, c.format);
+        settings.Units = c.units, settings.Format = c.format, settings.AltitudeRef = c.altitudeRef;
+        CConvFile dialog(settings, testsupport::shippedTables());
+        EXPECT_EQ(named<QComboBox>(dialog, "Datum")->count(), geodesy::datumTable().datumCount());
+        const data::ConversionOptions o = dialog.options();
+        EXPECT_EQ(std::vector<int>({o.datumIndex, o.units, o.format}),
+                  std::vector<int>({datumIndex(c.datum), c.units, c.format}));
         const QComboBox* ref = named<QComboBox>(dialog, "Altitude Ref");
         EXPECT_EQ(ref->currentText(), c.shownRef);
         EXPECT_FALSE(ref->isEnabled());
-        EXPECT_EQ(named<QComboBox>(dialog, "Units")->itemText(4), "Meters");
-        EXPECT_EQ(named<QComboBox>(dialog, "Format")->itemText(1), "DM");
     }
 }
 
