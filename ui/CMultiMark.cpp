@@ -85,15 +85,18 @@ CMultiMark::CMultiMark(platform::Prompter& prompter, QWidget* parent)
     main_->addWidget(progress_);
     main_->addLayout(buttons_);
 
-    const auto forward = [this](void (data::MarkController::*press)()) {
-        return [this, press] {
-            if (controller_ != nullptr) (controller_->*press)();
-        };
-    };
-    connect(offset_, &QPushButton::clicked, this, forward(&data::MarkController::pressOffset));
-    connect(average_, &QPushButton::clicked, this, forward(&data::MarkController::pressAverage));
-    connect(store_, &QPushButton::clicked, this, forward(&data::MarkController::pressStore));
-    connect(export_, &QPushButton::clicked, this, forward(&data::MarkController::pressExport));
+    connect(offset_, &QPushButton::clicked, this, [this] {
+        if (controller_ != nullptr) controller_->pressOffset();
+    });
+    connect(average_, &QPushButton::clicked, this, [this] {
+        if (controller_ != nullptr) controller_->pressAverage();
+    });
+    connect(store_, &QPushButton::clicked, this, [this] {
+        if (controller_ != nullptr) controller_->pressStore();
+    });
+    connect(export_, &QPushButton::clicked, this, [this] {
+        if (controller_ != nullptr) controller_->pressExport();
+    });
     connect(cancel_, &QPushButton::clicked, this, &CMultiMark::reject);
     // Only the user's edits: the texts the controller sets are not edits.
     connect(name_, &QLineEdit::textEdited, this, [this](const QString& text) {
