@@ -1,8 +1,18 @@
 #include "platform/Prompter.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace platform {
+
+std::optional<SaveChoice> Prompter::saveFileNameAndType(std::string_view title,
+                                                        std::string_view initialPath,
+                                                        std::string_view filters,
+                                                        int selectedFilter) {
+    std::optional<std::string> path = saveFileName(title, initialPath, filters);
+    if (!path) return std::nullopt;
+    return SaveChoice{std::move(*path), selectedFilter};
+}
 
 void StderrPrompter::message(std::string_view text, std::string_view) {
     std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
@@ -51,6 +61,21 @@ std::optional<std::string> RecordingPrompter::openFileName(std::string_view titl
     auto path = fileNames_.front();
     fileNames_.pop_front();
     return path;
+}
+
+std::optional<SaveChoice> RecordingPrompter::saveFileNameAndType(std::string_view title,
+                                                                 std::string_view initialPath,
+                                                                 std::string_view filters,
+                                                                 int selectedFilter) {
+    saveRequests_.push_back({std::string(initialPath), std::string(filters), selectedFilter});
+    std::optional<std::string> path = saveFileName(title, initialPath, filters);
+    int index = selectedFilter;
+    if (!filterIndices_.empty()) {
+        index = filterIndices_.front();
+        filterIndices_.pop_front();
+    }
+    if (!path) return std::nullopt;
+    return SaveChoice{std::move(*path), index};
 }
 
 std::vector<std::string> RecordingPrompter::messages() const {

@@ -36,24 +36,38 @@ bool QtPrompter::askYesNo(std::string_view text, std::string_view caption) {
 std::optional<std::string> QtPrompter::saveFileName(std::string_view title,
                                                     std::string_view initialPath,
                                                     std::string_view filter) {
-    return runFileDialog(true, title, initialPath, filter);
+    auto chosen = runFileDialog(true, title, initialPath, filter, 0);
+    if (!chosen) return std::nullopt;
+    return std::move(chosen->path);
 }
 
 std::optional<std::string> QtPrompter::openFileName(std::string_view title,
                                                     std::string_view initialPath,
                                                     std::string_view filter) {
-    return runFileDialog(false, title, initialPath, filter);
+    auto chosen = runFileDialog(false, title, initialPath, filter, 0);
+    if (!chosen) return std::nullopt;
+    return std::move(chosen->path);
 }
 
-std::optional<std::string> QtPrompter::runFileDialog(bool save, std::string_view title,
-                                                     std::string_view initialPath,
-                                                     std::string_view filter) {
+std::optional<platform::SaveChoice> QtPrompter::saveFileNameAndType(std::string_view title,
+                                                                    std::string_view initialPath,
+                                                                    std::string_view filters,
+                                                                    int selectedFilter) {
+    return runFileDialog(true, title, initialPath, filters, selectedFilter);
+}
+
+std::optional<platform::SaveChoice> QtPrompter::runFileDialog(bool save, std::string_view title,
+                                                              std::string_view initialPath,
+                                                              std::string_view filter,
+                                                              int selectedFilter) {
     QFileDialog dialog(parent_, fromUtf8(title), fromUtf8(initialPath));
     const QStringList filters = fromUtf8(filter).split(QStringLiteral(";;"), Qt::SkipEmptyParts);
     dialog.setNameFilters(filters);
     if (!filters.isEmpty()) {
-        dialog.selectNameFilter(filters.front());
-        dialog.setDefaultSuffix(defaultSuffix(filters.front()));
+        const QString& first =
+            filters.at(selectedFilter >= 0 && selectedFilter < filters.size() ? selectedFilter : 0);
+        dialog.selectNameFilter(first);
+        dialog.setDefaultSuffix(defaultSuffix(first));
     }
     if (save) {
         // A save goes into an existing folder, and replacing a file is confirmed first.
@@ -69,7 +83,11 @@ std::optional<std::string> QtPrompter::runFileDialog(bool save, std::string_view
         &dialog, &QFileDialog::filterSelected, &dialog,
         [&dialog](const QString& chosen) { dialog.setDefaultSuffix(defaultSuffix(chosen)); });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return dialog.selectedFiles().front().toStdString();
+    // Types may share a pattern ("*.txt" for tab and comma delimited text): the name tells them
+    // apart.
+    const int index = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
+    return platform::SaveChoice{dialog.selectedFiles().front().toStdString(),
+                                index < 0 ? 0 : index};
 }
 
 } // namespace ui

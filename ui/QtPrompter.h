@@ -1,7 +1,7 @@
 #pragma once
 // The program's prompter: messages and Yes/No questions in message boxes, file names through the
 // file dialogs. Filters come as Qt name filters ("WAY Point File (*.txt)", several joined by
-// ";;"); the first one is selected and gives the default suffix.
+// ";;"); the first one (or the one asked for) is selected and gives the default suffix.
 
 #include <QString>
 
@@ -27,10 +27,15 @@ public:
                                             std::string_view filter) override;
     std::optional<std::string> openFileName(std::string_view title, std::string_view initialPath,
                                             std::string_view filter) override;
+    std::optional<platform::SaveChoice> saveFileNameAndType(std::string_view title,
+                                                            std::string_view initialPath,
+                                                            std::string_view filters,
+                                                            int selectedFilter) override;
 
 private:
-    std::optional<std::string> runFileDialog(bool save, std::string_view title,
-                                             std::string_view initialPath, std::string_view filter);
+    std::optional<platform::SaveChoice> runFileDialog(bool save, std::string_view title,
+                                                      std::string_view initialPath,
+                                                      std::string_view filter, int selectedFilter);
     QWidget* parent_;
 };
 
