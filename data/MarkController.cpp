@@ -114,7 +114,9 @@ void MarkController::open(bool storeAllowed) {
 }
 
 void MarkController::update() {
-    if (!open_) return;
+    // While "Offset Input" is up the point waits: completing it then would store or export it
+    // before the offset being typed is taken.
+    if (!open_ || askingOffset_) return;
     bool completed = false;
     {
         std::lock_guard<std::mutex> lock(engine_.lock());
@@ -291,7 +293,10 @@ void MarkController::pressOffset() {
         offsetInputShown(s.offsetDistance, s.offsetDirection, s.offsetSlope, engine_.settings.Units,
                          s.directionRef, s.declination);
     for (;;) {
-        if (!view_.askOffset(values)) {
+        askingOffset_ = true;
+        const bool entered = view_.askOffset(values);
+        askingOffset_ = false;
+        if (!entered) {
             // Cancel leaves the offset as it was.
             s.directionRef = before.directionRef;
             s.declination = before.declination;

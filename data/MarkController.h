@@ -64,6 +64,7 @@ private:
     WaypointViews* views_;
     MarkState state_;
     bool open_ = false;
+    bool askingOffset_ = false;
 };
 
 } // namespace data

@@ -8,9 +8,9 @@
 namespace exchange {
 
 FrameCore::FrameCore(engine::GpsEngine& engine, data::MarkView& markView, FrameWindow& window,
-                     ExchangeTimings timings)
+                     ExchangeTimings timings, data::WaypointViews* views)
     : engine_(engine), window_(window), exchange_(engine, timings),
-      markController_(engine, markView) {
+      markController_(engine, markView, views) {
     exchange_.setMarkStarter(this);
     engine_.setPublisher(&exchange_);
 }
@@ -64,6 +64,7 @@ void FrameCore::mark(bool startedFromOutside) {
     window_.bringToFront();
     markInProgress_ = true;
     markController_.open(!storeFullShown_);
+    window_.showMarkDialog(startedFromOutside);
 }
 
 void FrameCore::markFinished(bool exported) {

@@ -27,8 +27,11 @@ public:
     virtual ~FrameWindow() = default;
     // A mark may start: a screen is current and no waypoint editor is open.
     virtual bool markAllowed() { return true; }
-    // The Mark Point dialog is about to open: bring the program forward.
+    // The Mark Point dialog is about to open: note the window in front, bring the program forward.
     virtual void bringToFront() {}
+    // The Mark Point dialog was opened for a new mark: show it, above every other window when the
+    // mark was started from another program.
+    virtual void showMarkDialog(bool /*startedFromOutside*/) {}
     // The mark started from another program has ended: give that program the focus back.
     virtual void restoreMarkStarter() {}
     // An exported mark started from another program, for the keyboard wedge to type.
@@ -39,9 +42,10 @@ public:
 
 class FrameCore final : public MarkStarter {
 public:
-    // markView is the Mark Point dialog; its markClosed() must call markFinished().
+    // markView is the Mark Point dialog; its markClosed() must call markFinished(). views (may be
+    // null) are told when a stored mark adds a waypoint.
     FrameCore(engine::GpsEngine& engine, data::MarkView& markView, FrameWindow& window,
-              ExchangeTimings timings = {});
+              ExchangeTimings timings = {}, data::WaypointViews* views = nullptr);
     ~FrameCore() override;
     FrameCore(const FrameCore&) = delete;
     FrameCore& operator=(const FrameCore&) = delete;

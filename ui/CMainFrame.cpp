@@ -15,9 +15,11 @@
 #include "exchange/KeyboardWedge.h"
 #include "exchange/WedgeNotice.h"
 #include "platform/DynamicLibrary.h"
+#include "ui/CMultiMark.h"
 #include "ui/CNav.h"
 #include "ui/CWayPtScr.h"
 #include "ui/CTalpaView.h"
+#include "ui/ConvertCommand.h"
 #include "ui/NoFocus.h"
 #include "ui/Screen.h"
 
@@ -26,7 +28,15 @@ namespace ui {
 CMainFrame::CMainFrame(FrameServices services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)),
       engine_(services_.clock, services_.prompter), startup_(services_.applicationDirectory),
-      core_(engine_, markView_, *this) {
+      markDialog_(new CMultiMark(services_.prompter, this)),
+      core_(engine_, *markDialog_, *this, {}, this) {
+    markDialog_->setController(core_.markController());
+    // As the platform's posted message: the frame takes the end of the mark after the dialog's
+    // own handling is over.
+    markDialog_->setClosedCallback([this](bool exported) {
+        QMetaObject::invokeMethod(
+            this, [this, exported] { markFinished(exported); }, Qt::QueuedConnection);
+    });
     setWindowTitle(QStringLiteral("Corvane"));
     engine_.setStartupServices(&startup_);
     engine_.stackEventTarget = this;
@@ -107,8 +117,8 @@ void CMainFrame::buildMenu() {
     addCommand(file, "New", &CMainFrame::newWaypointFile);
     addCommand(file, "Open", &CMainFrame::openWaypointFile);
     QMenu* tools = menu->addMenu(QStringLiteral("Tools"));
-    addCommand(tools, "&Mark Point", nullptr);
-    addCommand(tools, "Convert Waypt File", nullptr);
+    addCommand(tools, "&Mark Point", &CMainFrame::markCommand);
+    addCommand(tools, "Convert Waypt File", &CMainFrame::convertCommand);
     QMenu* screens = menu->addMenu(QStringLiteral("Screens"));
     addCommand(screens, "&GPS", &CMainFrame::showGpsScreen);
     addCommand(screens, "&Nav", &CMainFrame::showNavScreen);
@@ -142,9 +152,48 @@ void CMainFrame::setApplicationActive(bool active) {
 }
 
 bool CMainFrame::markAllowed() {
-    // Marks need the Mark Point dialog; until it exists no mark is opened (a client's blocking
-    // mark request is left unanswered, as when the user never finishes a mark).
-    return false;
+    return view_ != nullptr && view_->currentScreen() != nullptr && !wayPtScreen_->editorOpen();
+}
+
+platform::Focus* CMainFrame::focus() {
+    return input_.focus ? input_.focus.get() : nullptr;
+}
+
+void CMainFrame::bringToFront() {
+    platform::Focus* windows = focus();
+    markStartedBy_ = windows != nullptr ? windows->foreground() : 0;
+    raise();
+    activateWindow();
+}
+
+void CMainFrame::showMarkDialog(bool startedFromOutside) {
+    markDialog_->present(startedFromOutside);
+}
+
+void CMainFrame::restoreMarkStarter() {
+    menuBar()->show();
+    platform::Focus* windows = focus();
+    if (windows != nullptr && markStartedBy_ != 0) windows->bringToFront(markStartedBy_);
+}
+
+void CMainFrame::markExported(const data::MarkState& mark) {
+    if (engine_.settings.KWDG != 0 && wedge_)
+        wedge_->sendMarkWedge(mark.final.latitude, mark.final.longitude, mark.final.altitude);
+}
+
+void CMainFrame::markCommand() {
+    core_.mark(false);
+}
+
+void CMainFrame::markFinished(bool exported) {
+    Screen* screen = view_->currentScreen();
+    if (!core_.markController().isOpen() && screen != nullptr) screen->setFocus();
+    core_.markFinished(exported);
+    markStartedBy_ = 0;
+}
+
+void CMainFrame::convertCommand() {
+    convertWaypointFileCommand(engine_, services_.prompter, this);
 }
 
 void CMainFrame::updateConnectText() {
@@ -193,8 +242,10 @@ bool CMainFrame::openInput() {
 }
 
 void CMainFrame::registerHotKeys() {
-    // The mark hot keys (1 and 3) come with the Mark Point dialog.
-    if (engine_.settings.KWDG == 0 || !openInput()) return;
+    if (!openInput()) return;
+    registerHotKey(kMarkHotKey, platform::MOD_WIN, engine_.settings.MarkKey);
+    if (hardwareKeys_) registerHotKey(kMarkHotKeyUp, platform::MOD_KEYUP, engine_.settings.MarkKeyF);
+    if (engine_.settings.KWDG == 0) return;
     registerHotKey(kWedgeHotKey, platform::MOD_WIN, engine_.settings.KWDGKey);
     if (hardwareKeys_)
         registerHotKey(kWedgeHotKeyUp, platform::MOD_KEYUP, engine_.settings.KWDGKeyF);
@@ -220,6 +271,11 @@ void CMainFrame::unregisterHotKeys() {
 }
 
 void CMainFrame::onHotKey(int identifier) {
+    if (identifier == kMarkHotKey || identifier == kMarkHotKeyUp) {
+        // The program in front when the key was pressed gets the mark, and the focus back.
+        core_.mark(!appActive_);
+        return;
+    }
     if ((identifier != kWedgeHotKey && identifier != kWedgeHotKeyUp) || !wedge_) return;
     // Only for another program: the wedge types into the window in front.
     const bool allowed =

@@ -15,6 +15,7 @@
 #include "ui/AppStartup.h"
 #include "ui/FrameServices.h"
 
+class CMultiMark;
 class CNav;
 class CWayPtScr;
 class QAction;
@@ -40,8 +41,11 @@ inline constexpr const char* kAskExit = "Are you sure you want to exit the appli
 inline constexpr const char* kBluetoothNotReady =
     "Bluetooth Stack is not ready yet. Please try again.";
 inline constexpr const char* kHardwareLibrary = "libvhapi.so";
-// Hot-key identifiers of the wedge: with the Super key, and on release of a device key.
+// Hot-key identifiers of the mark and of the wedge: with the Super key, and on release of a
+// device key.
+inline constexpr int kMarkHotKey = 1;
 inline constexpr int kWedgeHotKey = 2;
+inline constexpr int kMarkHotKeyUp = 3;
 inline constexpr int kWedgeHotKeyUp = 4;
 
 class CMainFrame final : public QMainWindow,
@@ -71,6 +75,7 @@ public:
     Screen* gpsScreen() const { return gpsScreen_; }
     CNav* navScreen() const { return navScreen_; }
     CWayPtScr* wayPtScreen() const { return wayPtScreen_; }
+    CMultiMark* markDialog() const { return markDialog_; }
     bool hardwareKeys() const { return hardwareKeys_; }
     bool updateTimerActive() const { return timer_.isActive(); }
     bool startupFinished() const { return startupFinished_; }
@@ -80,6 +85,10 @@ public:
 
     // exchange::FrameWindow
     bool markAllowed() override;
+    void bringToFront() override;
+    void showMarkDialog(bool startedFromOutside) override;
+    void restoreMarkStarter() override;
+    void markExported(const data::MarkState& mark) override;
     void refreshScreen() override;
 
     // data::WaypointViews: the store changed. The lists are reloaded from the event loop, once
@@ -98,6 +107,12 @@ private:
     void registerHotKey(int identifier, uint32_t modifiers, int32_t virtualKey);
     void unregisterHotKeys();
     void onHotKey(int identifier);
+    platform::Focus* focus();
+
+    // "Mark Point" (also the waypoint screen's "Mark"), and the dialog's close.
+    void markCommand();
+    void markFinished(bool exported);
+    void convertCommand();
     void updateConnectText();
 
     void about();
@@ -114,9 +129,8 @@ private:
     FrameServices services_;
     engine::GpsEngine engine_;
     AppStartup startup_;
-    // Marks stay closed until the Mark Point dialog exists (markAllowed), so this view only
-    // stands in the core's constructor and is never opened.
-    data::ScreenlessMarkView markView_;
+    // Made before the core, whose mark logic shows itself in it.
+    CMultiMark* markDialog_;
     exchange::FrameCore core_;
     std::unique_ptr<engine::LinkThreads> threads_;
     QTimer timer_;
@@ -142,6 +156,7 @@ private:
     uint32_t hotKeyRefusalsShown_ = 0; // one bit per hot-key identifier
     bool wedgeTicked_ = false;
     bool listsReloadPosted_ = false;
+    platform::Focus::WindowId markStartedBy_ = 0;
     bool closedByLinkEvent_ = false;
     int btConnectTries_ = 0;
 };

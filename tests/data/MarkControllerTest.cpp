@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -37,6 +38,7 @@ public:
     // Shows the values it was given, then answers from the script (nothing: Cancel).
     bool askOffset(data::OffsetInputValues& values) override {
         shown.push_back(values);
+        if (whileAsked) whileAsked();
         const auto answer = offsetAnswers.front();
         offsetAnswers.pop_front();
         if (!answer) return false;
@@ -53,6 +55,7 @@ public:
     std::deque<std::optional<std::vector<double>>> offsetAnswers;
     std::vector<data::OffsetInputValues> shown;
     std::vector<bool> closed;
+    std::function<void()> whileAsked; // what happens while "Offset Input" is up
 };
 
 class MarkControllerTest : public ::testing::Test {
@@ -234,6 +237,27 @@ TEST_F(MarkControllerTest, OffsetOutOfRangeIsAskedAgainAndCancelKeepsTheOffset) 
     EXPECT_TRUE(mark.state().offsetOn);
     EXPECT_EQ(mark.state().directionRef, engine::kTrueNorthRef);
     EXPECT_DOUBLE_EQ(mark.state().offsetDirection, 45);
+}
+
+TEST_F(MarkControllerTest, UpdatesWaitWhileTheOffsetIsBeingEntered) {
+    // The refresh goes on while "Offset Input" is up; the waiting store must not complete the
+    // point (and close the mark) under it, or the offset typed would be lost.
+    engine.settings.PointAveraging = 1;
+    engine.settings.PointsAveraged = 1;
+    fix(1);
+    mark.open(true);
+    mark.pressStore();
+    view.whileAsked = [&] {
+        fix(2);
+        mark.update();
+    };
+    view.offsetAnswers = {std::vector<double>{10, 90, 0}};
+    mark.pressOffset();
+    EXPECT_TRUE(view.closed.empty());
+    EXPECT_EQ(mark.state().fixCount, 0u);
+    mark.update();
+    ASSERT_EQ(view.closed, std::vector<bool>{false});
+    EXPECT_TRUE(engine.waypoints.at(engine.waypoints.first()).offsetOn);
 }
 
 TEST_F(MarkControllerTest, NameIsCutAtThirtyOrNumberedWhenEmpty) {

@@ -8,6 +8,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
 #include <QMenu>
 #include <QMenuBar>
 #include <gtest/gtest.h>
@@ -23,8 +25,11 @@
 #include "platform/RecordingKeyInjector.h"
 #include "platform/Registry.h"
 #include "platform/SharedObject.h"
+#include "support/NmeaText.h"
 #include "support/TestSupport.h"
 #include "ui/CMainFrame.h"
+#include "ui/CMultiMark.h"
+#include "ui/CWayPtScr.h"
 #include "ui/CTalpaView.h"
 #include "ui/Screen.h"
 
@@ -34,7 +39,8 @@ using platform::RecordingPrompter;
 
 class RecordingHotKeys final : public platform::HotKeys {
 public:
-    void setHandler(Handler) override {}
+    void setHandler(Handler h) override { handler = std::move(h); }
+    Handler handler;
     // Refuses key 71 as if another program owned it.
     bool registerHotKey(int identifier, uint32_t modifiers, uint8_t key,
                         std::string* reason) override {
@@ -48,6 +54,17 @@ public:
     void unregisterHotKey(int identifier) override { registered.erase(identifier); }
     std::map<int, std::pair<uint32_t, uint8_t>>& registered;
     explicit RecordingHotKeys(std::map<int, std::pair<uint32_t, uint8_t>>& r) : registered(r) {}
+};
+
+// Another program's window (77) is in front until the program brings a window forward.
+class RecordingFocus final : public platform::Focus {
+public:
+    WindowId foreground() override { return 77; }
+    bool bringToFront(WindowId window) override {
+        broughtBack.push_back(window);
+        return true;
+    }
+    std::vector<WindowId> broughtBack;
 };
 
 class FrameTest : public ::testing::Test {
@@ -72,8 +89,18 @@ protected:
                               [this] {
                                   ++openInputCalls;
                                   platform::InputBackends b;
-                                  b.keys = std::make_unique<platform::RecordingKeyInjector>();
-                                  b.hotKeys = std::make_unique<RecordingHotKeys>(hotKeys);
+                                  auto keys = std::make_unique<platform::RecordingKeyInjector>();
+                                  typed = keys.get();
+                                  b.keys = std::move(keys);
+                                  auto h = std::make_unique<RecordingHotKeys>(hotKeys);
+                                  hotKeyBackend = h.get();
+                                  b.hotKeys = std::move(h);
+                                  if (withFocus) {
+                                      auto f = std::make_unique<RecordingFocus>();
+                                      focus = f.get();
+                                      b.focus = std::move(f);
+                                      return b;
+                                  }
                                   b.reason = "No window-in-front backend in this session.";
                                   return b;
                               },
@@ -113,6 +140,10 @@ protected:
     RecordingPrompter prompter;
     std::map<int, std::pair<uint32_t, uint8_t>> hotKeys;
     int openInputCalls = 0;
+    bool withFocus = false;
+    RecordingFocus* focus = nullptr;
+    RecordingHotKeys* hotKeyBackend = nullptr;
+    platform::RecordingKeyInjector* typed = nullptr;
     int master = -1;
     std::unique_ptr<ui::CMainFrame> frame;
 };
@@ -204,8 +235,8 @@ TEST_F(FrameTest, MenuHoldsTheEntriesInOrderWithTheirNamesAndOnlyLandedOnesEnabl
     };
     walk(menu);
     EXPECT_EQ(entries, QStringList({"About..", "GPS Connect ", "Waypt File", "New", "Open", "Tools",
-                                    "Mark Point (off)", "Convert Waypt File (off)", "Screens",
-                                    "GPS", "Nav (off)", "Config (off)", "Way Pts (off)", "Exit"}));
+                                    "Mark Point", "Convert Waypt File", "Screens", "GPS", "Nav",
+                                    "Config (off)", "Way Pts", "Exit"}));
 }
 
 TEST_F(FrameTest, GpsScreenIsShownAndRefreshedOnlyWhileTheProgramIsActive) {
@@ -238,25 +269,111 @@ TEST_F(FrameTest, GpsScreenIsShownAndRefreshedOnlyWhileTheProgramIsActive) {
     })) << elevation->text().toStdString();
 }
 
-TEST_F(FrameTest, WedgeHotKeysAreRegisteredAndAMissingOrRefusedKeyIsTold) {
-    // Without the hardware library only the Super-key wedge key; the mark keys wait for the
-    // Mark Point dialog. Without the wedge no backend is needed at all.
-    start();
-    EXPECT_EQ(openInputCalls, 0);
+TEST_F(FrameTest, HotKeysAreRegisteredAndAMissingOrRefusedKeyIsTold) {
+    // Without the hardware library only the Super-key keys: the mark's always, the wedge's with
+    // the wedge on.
+    using Keys = std::map<int, std::pair<uint32_t, uint8_t>>;
+    start("[Corvane]\nMarkKey=72\n");
+    EXPECT_EQ(hotKeys, (Keys{{1, {platform::MOD_WIN, 72}}}));
     frame.reset();
-    start("[Corvane]\nKWDG=Yes\nKWDGKey=70\n");
+    hotKeys.clear();
+    start("[Corvane]\nKWDG=Yes\nKWDGKey=70\nMarkKey=72\n");
     EXPECT_FALSE(frame->hardwareKeys());
     EXPECT_EQ(openInputCalls, 1);
-    EXPECT_EQ(count("No window-in-front backend in this session."), 1);
-    EXPECT_EQ(hotKeys, (std::map<int, std::pair<uint32_t, uint8_t>>{{2, {platform::MOD_WIN, 70}}}));
+    EXPECT_EQ(count("No window-in-front backend in this session."), 2);
+    EXPECT_EQ(hotKeys, (Keys{{1, {platform::MOD_WIN, 72}}, {2, {platform::MOD_WIN, 70}}}));
 
     // A key another program owns: told, and the program goes on without it.
     frame.reset();
     hotKeys.clear();
-    start("[Corvane]\nKWDG=Yes\nKWDGKey=71\n");
+    start("[Corvane]\nKWDG=Yes\nKWDGKey=71\nMarkKey=72\n");
     EXPECT_EQ(count("The hot key Super+G is already used by another program."), 1);
-    EXPECT_TRUE(hotKeys.empty());
+    EXPECT_EQ(hotKeys, (Keys{{1, {platform::MOD_WIN, 72}}}));
     EXPECT_TRUE(frame->updateTimerActive());
+}
+
+// Fix k of a walk north: one second apart, latitude 48 + k / 10000 degrees; PDOP 5 when masked.
+std::string fixSentences(int k, bool masked) {
+    char gga[128];
+    std::snprintf(gga, sizeof gga, "GPGGA,1200%02d.00,48%02d.%04d,N,01131.0000,E,1,08,0.9,545.4,M,"
+                  "46.9,M,,", k, 0, k * 60);
+    char gsa[96];
+    std::snprintf(gsa, sizeof gsa, "GPGSA,A,3,04,05,09,12,24,25,29,30,,,,,%s,0.9,1.5",
+                  masked ? "5.0" : "1.8");
+    return testsupport::nmea(gga) + testsupport::nmea(gsa);
+}
+
+QPushButton* button(const QWidget& window, const char* name) {
+    for (QPushButton* b : window.findChildren<QPushButton*>())
+        if (b->accessibleName() == QLatin1String(name)) return b;
+    ADD_FAILURE() << "no button " << name;
+    return nullptr;
+}
+
+TEST_F(FrameTest, MarkFromTheMenuAveragesGoodFixesStoresAndListsTheWaypoint) {
+    start("[Corvane]\nPointAveraging=Yes\nPointsAveraged=5\nMaskPDOP=Yes\nMaxPDOP=3\n"
+          "WaypointPath=" + dir.path() + "/\nWaypointFilename=marks.txt\n");
+    frame->show();
+    action("&Way Pts")->trigger();
+    action("&Mark Point")->trigger();
+    CMultiMark* dialog = frame->markDialog();
+    ASSERT_TRUE(dialog->isVisible());
+    EXPECT_FALSE(dialog->staysOnTop());
+    button(*dialog, "Store WPT")->click();
+    EXPECT_EQ(button(*dialog, "Waiting")->text(), "Waiting");
+
+    // Six fixes, the third masked: five good ones make the average, which is then stored.
+    const data::MarkState& mark = frame->core().markController().state();
+    for (int k = 1; k <= 6; ++k) {
+        clock.advance(1000);
+        const std::string bytes = fixSentences(k, k == 3);
+        frame->engine().receiveBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+        ASSERT_TRUE(testsupport::eventually([&] {
+            frame->tick();
+            return mark.fixCount + mark.skipCount == static_cast<uint32_t>(k);
+        })) << k;
+    }
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_FALSE(frame->core().markInProgress());
+    EXPECT_EQ(mark.skipCount, 1u);
+    EXPECT_NEAR(mark.measured.latitude, 48.0 + (1 + 2 + 4 + 5 + 6) / 5.0 / 10000.0, 1e-9);
+
+    QListWidget* list = frame->wayPtScreen()->findChild<QListWidget*>();
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->item(0)->text(), "MarkID1");
+    const engine::Settings& s = frame->engine().settings;
+    const std::string file =
+        testsupport::readFile(std::string(s.WaypointPath) + s.WaypointFilename);
+    EXPECT_NE(file.find(",MarkID1,"), std::string::npos) << file;
+}
+
+TEST_F(FrameTest, MarkHotKeyOverAnotherProgramGivesItTheFocusAndThePositionBack) {
+    withFocus = true;
+    start("[Corvane]\nKWDG=Yes\nMarkKey=72\nDataExchange=No\nKEYWEDGE=2, 249 13 \n");
+    frame->show();
+    clock.advance(1000);
+    const std::string bytes = fixSentences(1, false);
+    frame->engine().receiveBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    ASSERT_TRUE(testsupport::eventually([&] {
+        frame->tick();
+        std::lock_guard<std::mutex> held(frame->engine().lock());
+        return frame->engine().state.position.quality == 1;
+    }));
+    frame->setApplicationActive(false);
+    hotKeyBackend->handler(ui::kMarkHotKey);
+    QCoreApplication::processEvents();
+    CMultiMark* dialog = frame->markDialog();
+    ASSERT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(dialog->staysOnTop());
+    EXPECT_TRUE(frame->core().markController().state().positionReady);
+
+    button(*dialog, "Export")->click();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(focus->broughtBack, std::vector<platform::Focus::WindowId>{77});
+    EXPECT_FALSE(typed->events().empty()) << "the exported position is typed into that program";
 }
 
 } // namespace
