@@ -17,8 +17,8 @@
 #include "platform/DynamicLibrary.h"
 #include "ui/CMultiMark.h"
 #include "ui/CNav.h"
-#include "ui/CWayPtScr.h"
 #include "ui/CTalpaView.h"
+#include "ui/CWayPtScr.h"
 #include "ui/ConvertCommand.h"
 #include "ui/NoFocus.h"
 #include "ui/Screen.h"
@@ -71,7 +71,8 @@ bool CMainFrame::create() {
     navScreen_ = new CNav(engine_, view_);
     navScreen_->setAccessibleName(QStringLiteral("Nav"));
     view_->addScreen(navScreen_);
-    wayPtScreen_ = new CWayPtScr(engine_, this, [this] { markCommand(); }, view_);
+    wayPtScreen_ = new CWayPtScr(
+        engine_, this, [this] { markCommand(); }, view_);
     wayPtScreen_->setAccessibleName(QStringLiteral("Way Pts"));
     view_->addScreen(wayPtScreen_);
     wedgeWindow_ = new exchange::CKeyWdgMsg(this);
@@ -244,7 +245,8 @@ bool CMainFrame::openInput() {
 void CMainFrame::registerHotKeys() {
     if (!openInput()) return;
     registerHotKey(kMarkHotKey, platform::MOD_WIN, engine_.settings.MarkKey);
-    if (hardwareKeys_) registerHotKey(kMarkHotKeyUp, platform::MOD_KEYUP, engine_.settings.MarkKeyF);
+    if (hardwareKeys_)
+        registerHotKey(kMarkHotKeyUp, platform::MOD_KEYUP, engine_.settings.MarkKeyF);
     if (engine_.settings.KWDG == 0) return;
     registerHotKey(kWedgeHotKey, platform::MOD_WIN, engine_.settings.KWDGKey);
     if (hardwareKeys_)

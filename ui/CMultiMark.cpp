@@ -108,13 +108,13 @@ CMultiMark::CMultiMark(platform::Prompter& prompter, QWidget* parent)
 CMultiMark::PositionFields CMultiMark::addPositionRows(QGroupBox* group, QGridLayout* grid,
                                                        int row) {
     PositionFields f{valueField(group, QStringLiteral("Location")),
-                     valueField(group, QStringLiteral("Location, second line")),
                      valueField(group, QStringLiteral("Elevation")),
                      valueField(group, QStringLiteral("PDOP")),
                      valueField(group, QStringLiteral("EHE"))};
+    // Two lines' room: a narrow window wraps the position after its latitude.
+    f.location->setWordWrap(true);
     grid->addWidget(caption(group, "Location", f.location), row, 0);
-    grid->addWidget(f.location, row, 1);
-    grid->addWidget(f.location2, row + 1, 1);
+    grid->addWidget(f.location, row, 1, 2, 1);
     const struct {
         const char* text;
         ui::ValueField* field;
@@ -130,18 +130,7 @@ CMultiMark::PositionFields CMultiMark::addPositionRows(QGroupBox* group, QGridLa
 }
 
 void CMultiMark::showTexts(const PositionFields& fields, const data::MarkTexts& texts) {
-    // A location given as two lines fills both fields; one line goes into the first.
-    const QString location = qtText(texts.location);
-    const qsizetype lineEnd = location.indexOf(QLatin1Char('\n'));
-    if (lineEnd < 0) {
-        fields.location->setValue(location);
-        fields.location2->setValue(QString());
-    } else {
-        QString first = location.left(lineEnd);
-        if (first.endsWith(QLatin1Char('\r'))) first.chop(1);
-        fields.location->setValue(first);
-        fields.location2->setValue(location.mid(lineEnd + 1));
-    }
+    fields.location->setValue(qtText(texts.location));
     fields.elevation->setValue(qtText(texts.elevation));
     fields.pdop->setValue(qtText(texts.pdop));
     fields.ehe->setValue(qtText(texts.ehe));

@@ -78,7 +78,6 @@ private:
     // The fields of one position group.
     struct PositionFields {
         ui::ValueField* location;
-        ui::ValueField* location2;
         ui::ValueField* elevation;
         ui::ValueField* pdop;
         ui::ValueField* ehe;

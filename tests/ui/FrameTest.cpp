@@ -9,9 +9,9 @@
 #include <QApplication>
 #include <QLabel>
 #include <QListWidget>
-#include <QPushButton>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -29,8 +29,8 @@
 #include "support/TestSupport.h"
 #include "ui/CMainFrame.h"
 #include "ui/CMultiMark.h"
-#include "ui/CWayPtScr.h"
 #include "ui/CTalpaView.h"
+#include "ui/CWayPtScr.h"
 #include "ui/Screen.h"
 
 namespace {
@@ -295,8 +295,10 @@ TEST_F(FrameTest, HotKeysAreRegisteredAndAMissingOrRefusedKeyIsTold) {
 // Fix k of a walk north: one second apart, latitude 48 + k / 10000 degrees; PDOP 5 when masked.
 std::string fixSentences(int k, bool masked) {
     char gga[128];
-    std::snprintf(gga, sizeof gga, "GPGGA,1200%02d.00,48%02d.%04d,N,01131.0000,E,1,08,0.9,545.4,M,"
-                  "46.9,M,,", k, 0, k * 60);
+    std::snprintf(gga, sizeof gga,
+                  "GPGGA,1200%02d.00,48%02d.%04d,N,01131.0000,E,1,08,0.9,545.4,M,"
+                  "46.9,M,,",
+                  k, 0, k * 60);
     char gsa[96];
     std::snprintf(gsa, sizeof gsa, "GPGSA,A,3,04,05,09,12,24,25,29,30,,,,,%s,0.9,1.5",
                   masked ? "5.0" : "1.8");
@@ -312,7 +314,8 @@ QPushButton* button(const QWidget& window, const char* name) {
 
 TEST_F(FrameTest, MarkFromTheMenuAveragesGoodFixesStoresAndListsTheWaypoint) {
     start("[Corvane]\nPointAveraging=Yes\nPointsAveraged=5\nMaskPDOP=Yes\nMaxPDOP=3\n"
-          "WaypointPath=" + dir.path() + "/\nWaypointFilename=marks.txt\n");
+          "WaypointPath=" +
+          dir.path() + "/\nWaypointFilename=marks.txt\n");
     frame->show();
     action("&Way Pts")->trigger();
     action("&Mark Point")->trigger();
@@ -330,7 +333,7 @@ TEST_F(FrameTest, MarkFromTheMenuAveragesGoodFixesStoresAndListsTheWaypoint) {
         frame->engine().receiveBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
         ASSERT_TRUE(testsupport::eventually([&] {
             frame->tick();
-            return mark.fixCount + mark.skipCount == static_cast<uint32_t>(k);
+            return mark.fixCount + mark.skipCount == k;
         })) << k;
     }
     QCoreApplication::processEvents();

@@ -137,12 +137,6 @@ TEST_F(MarkDialog, OutsideMarkStaysOnTopAndLayoutFollowsTheAspectRatio) {
     dialog.present(false);
     EXPECT_FALSE(dialog.staysOnTop());
 
-    // A location of two lines fills both fields.
-    dialog.showCurrent({u"Zn 32U\r\nN 5330000.00", u"", u"", u""});
-    EXPECT_EQ(field("Current GPS", "Location") + "|" +
-                  field("Current GPS", "Location, second line"),
-              "Zn 32U|N 5330000.00");
-
     const QGroupBox* current = named<QGroupBox>(dialog, "Current GPS");
     const QGroupBox* point = named<QGroupBox>(dialog, "Waypoint");
     dialog.resize(240, 400);

@@ -20,17 +20,30 @@
 #include <string>
 #include <unistd.h>
 
+#include <QAction>
+
+#include "data/OffsetInput.h"
+#include "data/WaypointEditing.h"
 #include "exchange/CKeyWdgMsg.h"
+#include "geodesy/DatumTable.h"
 #include "platform/Clock.h"
 #include "platform/PortMap.h"
 #include "platform/Prompter.h"
 #include "platform/Registry.h"
+#include "ui/CConvFile.h"
 #include "ui/CDiag.h"
 #include "ui/CGPS.h"
 #include "ui/CMainFrame.h"
+#include "ui/CMultiComb.h"
+#include "ui/CMultiMark.h"
+#include "ui/CNav.h"
+#include "ui/COffsetInput.h"
 #include "ui/CSatdetail.h"
+#include "ui/CTalpaView.h"
+#include "ui/CWayPtScr.h"
 #include "ui/SatelliteSnapshot.h"
 #include "ui/Splash.h"
+#include "ui/WaypointEditor.h"
 
 namespace {
 
@@ -81,6 +94,35 @@ std::string makeApplicationDirectory(const fs::path& work) {
     return app.string() + "/";
 }
 
+void trigger(QWidget& window, const char* text) {
+    for (QAction* action : window.findChildren<QAction*>())
+        if (action->text() == QLatin1String(text)) action->trigger();
+}
+
+// A waypoint a little north-east of the receiver, to navigate to and to edit.
+engine::Waypoint addWaypoint(ui::CMainFrame& frame) {
+    data::WaypointEntry entry;
+    entry.name = u"Trailhead";
+    entry.latitude = 48.1242;
+    entry.longitude = 11.5290;
+    entry.altitude = 552.0;
+    const int slot = data::addWaypoint(frame.engine(), entry, -1, &frame);
+    run(300);
+    std::lock_guard<std::mutex> held(frame.engine().lock());
+    return frame.engine().waypoints.at(slot);
+}
+
+// The dialog in the window's size (shrunk by scale), rendered and closed.
+bool saveDialog(QDialog& dialog, const Size& size, double scale, const QString& dir,
+                const QString& name) {
+    dialog.resize(static_cast<int>(size.width * scale), static_cast<int>(size.height * scale));
+    dialog.show();
+    run(100);
+    const bool ok = save(dialog, dir, name + QLatin1Char('-') + QLatin1String(size.layout));
+    dialog.hide();
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -121,6 +163,7 @@ int main(int argc, char** argv) {
         run(1000);
     }
     auto* gps = static_cast<CGPS*>(frame.gpsScreen());
+    const engine::Waypoint waypoint = addWaypoint(frame);
     for (const Size& size : kLayouts) {
         const QString suffix = QLatin1Char('-') + QLatin1String(size.layout);
         frame.resize(size.width, size.height);
@@ -149,6 +192,36 @@ int main(int argc, char** argv) {
         details.show();
         run(100);
         ok &= save(details, dir, QStringLiteral("satellite-details") + suffix);
+
+        trigger(frame, "&Nav");
+        CMultiComb* to = frame.navScreen()->toPicker();
+        to->setCurrentIndex(to->count() - 1);
+        run(500);
+        ok &= save(frame, dir, QStringLiteral("nav") + suffix);
+        trigger(frame, "&Way Pts");
+        run(300);
+        ok &= save(frame, dir, QStringLiteral("waypoints") + suffix);
+
+        trigger(frame, "&Mark Point");
+        frame.markDialog()->resize(size.width * 4 / 5, size.height * 4 / 5);
+        run(500);
+        ok &= save(*frame.markDialog(), dir, QStringLiteral("mark-point") + suffix);
+        frame.markDialog()->reject();
+        run(100);
+
+        const char* formats[] = {"dd", "dm", "dms", "utm"};
+        for (int format = 0; format < 4; ++format) {
+            std::unique_ptr<WaypointEditor> editor =
+                makeWaypointEditor(frame.engine(), format, &frame);
+            editor->startEdit(waypoint);
+            ok &= saveDialog(*editor, size, 0.8, dir,
+                             QStringLiteral("waypoint-editor-") + QLatin1String(formats[format]));
+        }
+        COffsetInput offset(data::offsetInputShown(10, 90, 0, 1, 0, 0), prompter, &frame);
+        ok &= saveDialog(offset, size, 0.6, dir, QStringLiteral("offset-input"));
+        CConvFile convert(frame.engine().settings, geodesy::datumTable(), &frame);
+        ok &= saveDialog(convert, size, 0.7, dir, QStringLiteral("convert"));
+        trigger(frame, "&GPS");
     }
     ui::Splash splash;
     splash.show();
