@@ -8,10 +8,10 @@ usage: installed_program.py CVINSTALL
 Exit status 77 (skipped) where Xvfb, dbus-run-session or python3-pyatspi is missing.
 '''
 
+import ctypes
 import os
 import shutil
 import signal
-import socket
 import subprocess
 import sys
 import tempfile
@@ -78,17 +78,38 @@ def labels(app):
     return [text_of(label) for label in controls(app, 'label')]
 
 
-def wait_for_server(display):
-    """Until the X server's socket accepts a connection (at most 10 s)."""
-    path = '/tmp/.X11-unix/X' + display
-    for _ in range(100):
-        with socket.socket(socket.AF_UNIX) as probe:
-            try:
-                probe.connect(path)
-                return True
-            except OSError:
-                time.sleep(0.1)
-    return False
+def x_server_answers(display):
+    """True when an X client can open the display (the whole handshake, not only the socket)."""
+    xlib = ctypes.CDLL('libX11.so.6')
+    xlib.XOpenDisplay.restype = ctypes.c_void_p
+    xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    connection = xlib.XOpenDisplay(display.encode())
+    if not connection:
+        return False
+    xlib.XCloseDisplay(connection)
+    return True
+
+
+def start_x_server(children):
+    """An Xvfb of this test's own, on a display well above the ones that -displayfd hands out to
+    the other tests' servers, so that no two servers race for one number. Its display, or None."""
+    for number in range(90, 130):
+        if os.path.exists('/tmp/.X%d-lock' % number):
+            continue
+        display = ':%d' % number
+        xvfb = subprocess.Popen(['Xvfb', display, '-screen', '0', '800x600x24', '-nolisten',
+                                 'tcp'], stderr=subprocess.DEVNULL)
+        for _ in range(100):
+            if xvfb.poll() is not None:
+                break  # the number was taken after all
+            if x_server_answers(display):
+                children.append(xvfb)
+                return display
+            time.sleep(0.1)
+        if xvfb.poll() is None:
+            xvfb.kill()
+        xvfb.wait()
+    return None
 
 
 def find_app(pyatspi, name):
@@ -133,17 +154,11 @@ def main():
     children = []
     stop = threading.Event()
     try:
-        read_fd, write_fd = os.pipe()
-        xvfb = subprocess.Popen(['Xvfb', '-displayfd', str(write_fd), '-screen', '0',
-                                 '800x600x24', '-nolisten', 'tcp'], pass_fds=[write_fd],
-                                stderr=subprocess.DEVNULL)
-        children.append(xvfb)
-        os.close(write_fd)
-        display = os.read(read_fd, 16).decode().strip()
-        env['DISPLAY'] = os.environ['DISPLAY'] = ':' + display
-        if not wait_for_server(display):
-            print('Xvfb did not accept connections on :' + display)
+        display = start_x_server(children)
+        if display is None:
+            print('no X server could be started')
             return 1
+        env['DISPLAY'] = os.environ['DISPLAY'] = display
         launcher = '/usr/libexec/at-spi-bus-launcher'
         if os.path.exists(launcher):
             children.append(subprocess.Popen([launcher, '--launch-immediately'], env=env,
