@@ -15,7 +15,16 @@
 #include "exchange/KeyboardWedge.h"
 #include "exchange/WedgeNotice.h"
 #include "platform/DynamicLibrary.h"
+#include "data/ConfigFile.h"
+#include "ui/CCnfDisplay.h"
+#include "ui/CCnfGPS.h"
+#include "ui/CCnfKeys.h"
+#include "ui/CCnfPath.h"
+#include "ui/CCnfQuality.h"
+#include "ui/CCnfSys.h"
 #include "ui/CMultiMark.h"
+#include "ui/CMyProp.h"
+#include "ui/CnfKeybdWedge.h"
 #include "ui/CNav.h"
 #include "ui/CTalpaView.h"
 #include "ui/CWayPtScr.h"
@@ -29,7 +38,8 @@ CMainFrame::CMainFrame(FrameServices services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)),
       engine_(services_.clock, services_.prompter), startup_(services_.applicationDirectory),
       markDialog_(new CMultiMark(services_.prompter, this)),
-      core_(engine_, *markDialog_, *this, {}, this) {
+      core_(engine_, *markDialog_, *this, {}, this),
+      configContext_{engine_, services_.prompter} {
     markDialog_->setController(core_.markController());
     // As the platform's posted message: the frame takes the end of the mark after the dialog's
     // own handling is over.
@@ -123,7 +133,7 @@ void CMainFrame::buildMenu() {
     QMenu* screens = menu->addMenu(QStringLiteral("Screens"));
     addCommand(screens, "&GPS", &CMainFrame::showGpsScreen);
     addCommand(screens, "&Nav", &CMainFrame::showNavScreen);
-    addCommand(screens, "&Config", nullptr);
+    addCommand(screens, "&Config", &CMainFrame::configCommand);
     addCommand(screens, "&Way Pts", &CMainFrame::showWayPtScreen);
     addCommand(menu, "E&xit", &CMainFrame::exitCommand);
     for (QMenu* m : {file, tools, screens})
@@ -191,6 +201,49 @@ void CMainFrame::markFinished(bool exported) {
     if (!core_.markController().isOpen() && screen != nullptr) screen->setFocus();
     core_.markFinished(exported);
     markStartedBy_ = 0;
+}
+
+namespace {
+
+// The sheet with its seven pages in tab order, each with its place in the apply order.
+CMyProp* makeConfigurationSheet(ConfigContext& context, QWidget* parent) {
+    auto* sheet = new CMyProp(context, parent);
+    sheet->addPage(new CCnfGPS(context, sheet), QStringLiteral("GPS"), 1);
+    sheet->addPage(new CCnfPath(context, sheet), QStringLiteral("File"), 3);
+    sheet->addPage(new CCnfSys(context, sheet), QStringLiteral("Data"), 4);
+    sheet->addPage(new CCnfDisplay(context, sheet), QStringLiteral("Units"), 2);
+    sheet->addPage(new CCnfQuality(context, sheet), QStringLiteral("Mask"), 6);
+    sheet->addPage(new CCnfKeys(context, sheet), QStringLiteral("HotKeys"), 5);
+    sheet->addPage(new CnfKeybdWedge(context, sheet), QStringLiteral("Keyboard"), 7);
+    return sheet;
+}
+
+} // namespace
+
+void CMainFrame::configCommand() {
+    Screen* screen = view_->currentScreen();
+    view_->hideCurrentScreen();
+    unregisterHotKeys();
+    configContext_.hardwareKeys = hardwareKeys_;
+    if (configSheet_ == nullptr) configSheet_ = makeConfigurationSheet(configContext_, this);
+    configSheet_->reinitialise();
+    const bool confirmed = configSheet_->exec() == QDialog::Accepted;
+    if (confirmed && engine_.settingsChanged != 0 && engine_.settings.Protected == 0)
+        applyConfiguration();
+    configContext_.memExchangeToggled = false;
+    registerHotKeys();
+    engine_.settingsChanged = 0;
+    if (screen != nullptr) view_->showScreen(screen);
+}
+
+void CMainFrame::applyConfiguration() {
+    configSheet_->apply();
+    data::writeSettings(engine_);
+    if (configContext_.memExchangeToggled) core_.memExchangeToggled();
+    // The waypoint screen shows its details in the new format and units; the Nav pickers take
+    // the new distance unit at their next refresh.
+    wayPtScreen_->reloadWaypointLists();
+    navScreen_->settingsChanged();
 }
 
 void CMainFrame::convertCommand() {

@@ -13,9 +13,11 @@
 #include "engine/StackEventTarget.h"
 #include "exchange/FrameCore.h"
 #include "ui/AppStartup.h"
+#include "ui/ConfigPage.h"
 #include "ui/FrameServices.h"
 
 class CMultiMark;
+class CMyProp;
 class CNav;
 class CWayPtScr;
 class QAction;
@@ -76,6 +78,8 @@ public:
     CNav* navScreen() const { return navScreen_; }
     CWayPtScr* wayPtScreen() const { return wayPtScreen_; }
     CMultiMark* markDialog() const { return markDialog_; }
+    // The configuration sheet; null before the first "&Config".
+    CMyProp* configSheet() const { return configSheet_; }
     bool hardwareKeys() const { return hardwareKeys_; }
     bool updateTimerActive() const { return timer_.isActive(); }
     bool startupFinished() const { return startupFinished_; }
@@ -113,6 +117,10 @@ private:
     void markCommand();
     void markFinished(bool exported);
     void convertCommand();
+    void configCommand();
+    // After OK on the sheet: the pages into the settings, cv.ini written, the exchange started or
+    // stopped, the screens told.
+    void applyConfiguration();
     void updateConnectText();
 
     void about();
@@ -139,6 +147,8 @@ private:
     Screen* gpsScreen_ = nullptr;
     CNav* navScreen_ = nullptr;
     CWayPtScr* wayPtScreen_ = nullptr;
+    ui::ConfigContext configContext_;
+    CMyProp* configSheet_ = nullptr;
     exchange::CKeyWdgMsg* wedgeWindow_ = nullptr;
     QAction* connectAction_ = nullptr;
 
