@@ -1,12 +1,9 @@
 // The "File" page (folders chosen with "Browse", the write protection only shown) and the
 // "Select Path" dialog it opens.
 
-#include <QDialog>
 #include <QDir>
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
 #include <filesystem>
 
 #include "ui/CCnfPath.h"
@@ -15,125 +12,86 @@
 
 namespace {
 
-class ConfigPathPage : public ::testing::Test, public ConfigPageFixture {
-protected:
-    ConfigPathPage() {
-        std::strcpy(settings().WaypointPath, "/srv/points/");
-        std::strcpy(settings().DataExchangePath, "/srv/exchange/");
-        page.load();
-        page.setFolderPicker([this](const QString& start) {
-            starts.push_back(start.toStdString());
-            return answer;
-        });
-    }
-    CCnfPath page{context};
+TEST(ConfigPathPage, BrowseChoiceReplacesTheFieldAndCancelKeepsIt) {
+    ConfigPageFixture f;
+    CCnfPath page(f.context);
     std::optional<QString> answer;
-    std::vector<std::string> starts;
-};
-
-TEST_F(ConfigPathPage, BrowseStartsAtTheFieldAndItsChoiceReplacesIt) {
-    const struct {
-        const char* field;
-        std::string start;
-    } fields[] = {{"Waypoint Data Path", "/srv/points/"}, {"Data Exchange Path", "/srv/exchange/"}};
-    for (const auto& f : fields) {
-        const std::string button = std::string("Browse ") + f.field;
-        answer.reset(); // cancelled: nothing changes
+    std::vector<QString> starts;
+    page.setFolderPicker([&](const QString& start) {
+        starts.push_back(start);
+        return answer;
+    });
+    for (const char* field : {"Waypoint Data Path", "Data Exchange Path"}) {
+        const QString before = fieldText(page, field);
+        const std::string button = std::string("Browse ") + field;
+        answer.reset();
+        click(page, button.c_str()); // cancelled
+        EXPECT_EQ(fieldText(page, field), before);
+        EXPECT_EQ(f.gps.engine.settingsChanged, 0);
+        answer = QStringLiteral("/srv/") + field; // the dialog's path, here without its '/'
         click(page, button.c_str());
-        EXPECT_EQ(fieldText(page, f.field).toStdString(), f.start);
-        EXPECT_EQ(gps.engine.settingsChanged, 0);
-        answer = QString::fromStdString(dir.path() + f.field); // the dialog's path without '/'
-        click(page, button.c_str());
-        EXPECT_EQ(fieldText(page, f.field).toStdString(), dir.path() + f.field + "/");
-        EXPECT_EQ(starts.back(), f.start);
-        EXPECT_EQ(gps.engine.settingsChanged, 1);
-        gps.engine.settingsChanged = 0;
+        EXPECT_EQ(fieldText(page, field), *answer + "/");
+        EXPECT_EQ(starts.back(), before);
+        EXPECT_EQ(f.gps.engine.settingsChanged, 1);
+        f.gps.engine.settingsChanged = 0;
     }
     page.apply();
-    EXPECT_EQ(std::string(settings().WaypointPath), dir.path() + "Waypoint Data Path/");
-    EXPECT_EQ(std::string(settings().DataExchangePath), dir.path() + "Data Exchange Path/");
+    EXPECT_STREQ(f.settings.WaypointPath, "/srv/Waypoint Data Path/");
+    EXPECT_STREQ(f.settings.DataExchangePath, "/srv/Data Exchange Path/");
 }
 
-TEST_F(ConfigPathPage, ProtectionBoxOnlyShowsTheProtection) {
+TEST(ConfigPathPage, ProtectionBoxOnlyShowsTheProtection) {
     for (int protectedFile : {0, 1}) {
-        settings().Protected = protectedFile;
-        page.load();
-        gps.prompter.clear();
+        ConfigPageFixture f;
+        f.settings.Protected = protectedFile;
+        CCnfPath page(f.context);
         click(page, "Ini File Write Protected");
-        EXPECT_EQ(messages(), std::vector<std::string>{kProtectionFixed});
+        EXPECT_EQ(f.messages(), std::vector<std::string>{kProtectionFixed});
         EXPECT_EQ(ticked(page, "Ini File Write Protected"), protectedFile == 1);
-        EXPECT_EQ(settings().Protected, protectedFile);
-        EXPECT_EQ(gps.engine.settingsChanged, 0);
+        EXPECT_EQ(f.gps.engine.settingsChanged, 0);
     }
 }
 
-class SelectPath : public ::testing::Test {
-protected:
-    SelectPath() { std::filesystem::create_directory(dir.file("a")); }
-    std::vector<std::string> folders() {
-        std::vector<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(dir.file("a")))
-            names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+TEST(SelectPath, StartsAtTheFolderOrItsNearestExistingParent) {
     testsupport::TempDir dir;
     platform::RecordingPrompter prompter;
-};
-
-TEST_F(SelectPath, StartsAtTheFolderOrItsNearestExistingParent) {
-    const struct {
-        std::string start;
-        std::string selected;
-    } cases[] = {
-        {dir.file("a"), dir.file("a/")},
-        {dir.file("a/"), dir.file("a/")},
-        {dir.file("a/gone/deeper/"), dir.file("a/")},
-        {"", QDir::homePath().toStdString() + "/"},
-        {"relative/path", QDir::homePath().toStdString() + "/"},
-    };
-    for (const auto& c : cases) {
-        CDirBrowser browser(QString::fromStdString(c.start), prompter);
-        EXPECT_EQ(browser.selectedPath().toStdString(), c.selected) << c.start;
-        EXPECT_EQ(textOf(browser, "Current Path").toStdString(), c.selected) << c.start;
+    const std::string home = QDir::homePath().toStdString() + "/";
+    for (const auto& [start, selected] : {std::pair(dir.file("gone/deeper"), dir.path()),
+                                          std::pair(std::string("relative"), home)}) {
+        CDirBrowser browser(QString::fromStdString(start), prompter);
+        EXPECT_EQ(browser.selectedPath().toStdString(), selected) << start;
+        EXPECT_EQ(textOf(browser, "Current Path").toStdString(), selected) << start;
     }
 }
 
-TEST_F(SelectPath, MkDirMakesTheFolderInTheSelectedOneOrSaysWhyNot) {
+TEST(SelectPath, MkDirMakesAFolderInTheSelectedOneOrSaysWhyNotAndSetEndsWithIt) {
+    testsupport::TempDir dir;
+    platform::RecordingPrompter prompter;
     const struct {
         const char* name;
-        const char* message; // nullptr: made and selected
-    } cases[] = {
-        {"", kFolderNameMissing},   {"a/b", kFolderNameInvalid},
-        {"..", kFolderNameInvalid}, {".", kFolderNameInvalid},
-        {"new", nullptr},           {"new", kFolderExists},
-    };
-    CDirBrowser browser(QString::fromStdString(dir.file("a")), prompter);
-    std::vector<std::string> made;
+        const char* refusal; // nullptr: made and selected
+    } cases[] = {{"", kFolderNameMissing},
+                 {"a/b", kFolderNameInvalid},
+                 {"..", kFolderNameInvalid},
+                 {"new", nullptr},
+                 {"new", kFolderExists}};
+    CDirBrowser browser(QString::fromStdString(dir.path()), prompter);
     for (const auto& c : cases) {
-        browser.select(QString::fromStdString(dir.file("a")));
+        ASSERT_TRUE(browser.select(QString::fromStdString(dir.path())));
         prompter.clear();
         typeInto(browser, "Folder Name", c.name);
         click(browser, "MK Dir");
-        if (c.message != nullptr) {
-            EXPECT_EQ(prompter.messages(), std::vector<std::string>{c.message}) << c.name;
-            EXPECT_EQ(browser.selectedPath().toStdString(), dir.file("a/")) << c.name;
-        } else {
-            EXPECT_TRUE(prompter.messages().empty());
-            EXPECT_EQ(browser.selectedPath().toStdString(), dir.file("a/new/"));
-            made.push_back(c.name);
-        }
-        EXPECT_EQ(folders(), made) << c.name;
+        EXPECT_EQ(prompter.messages(),
+                  c.refusal ? std::vector<std::string>{c.refusal} : std::vector<std::string>{});
+        EXPECT_EQ(browser.selectedPath().toStdString(), dir.file(c.refusal ? "" : "new/"));
+        // Only the one folder is ever made.
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}),
+                  std::filesystem::exists(dir.file("new")) ? 1 : 0);
     }
-}
-
-TEST_F(SelectPath, SetEndsWithTheSelectedFolder) {
-    std::filesystem::create_directory(dir.file("a/b"));
-    CDirBrowser browser(QString::fromStdString(dir.file("a")), prompter);
-    ASSERT_TRUE(browser.select(QString::fromStdString(dir.file("a/b"))));
+    browser.select(QString::fromStdString(dir.file("new")));
     click(browser, "Set");
     EXPECT_EQ(browser.result(), QDialog::Accepted);
-    EXPECT_EQ(browser.selectedPath().toStdString(), dir.file("a/b/"));
+    EXPECT_EQ(browser.selectedPath().toStdString(), dir.file("new/"));
 }
 
 } // namespace
