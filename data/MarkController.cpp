@@ -69,9 +69,9 @@ bool MarkController::averagingSetting() const {
     return engine_.settings.PointAveraging != 0;
 }
 
-// An average of fewer than one fix would never end, so it takes one.
+// A hand-written cv.ini may hold fewer than one fix: the average then takes one.
 int32_t MarkController::averageLength() const {
-    return std::max<int32_t>(1, engine_.settings.PointsAveraged);
+    return std::max<int32_t>(kMinPointsAveraged, engine_.settings.PointsAveraged);
 }
 
 void MarkController::open(bool storeAllowed) {

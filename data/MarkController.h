@@ -20,6 +20,11 @@ class WaypointViews;
 
 inline constexpr const char* kMarkNameTooLong = kMsgNameTooLong;
 
+// The number of fixes an average may take: at least one (an average of none would never end),
+// at most a day of fixes at one a second.
+inline constexpr int kMinPointsAveraged = 1;
+inline constexpr int kMaxPointsAveraged = 86400;
+
 class MarkController {
 public:
     // views (may be null) are told when a stored point changes the waypoint lists.
