@@ -1,6 +1,6 @@
 #pragma once
-// The configuration pages' tests: a page's context on a test engine, and the user's edits of the
-// controls as the user makes them (a choice from a list, a typed number finished with Return).
+// The configuration pages' tests: a page's context on a test engine, and edits made as the user
+// makes them (a choice from a list, a typed number finished with Return).
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -9,11 +9,12 @@
 #include "GpsTestEngine.h"
 #include "ui/ConfigPage.h"
 
+using Messages = std::vector<std::string>;
+
 struct ConfigPageFixture : GpsTestEngine {
     ui::ConfigContext context{engine, prompter};
 };
 
-// Chooses the entry with this text, as a click in the open list does.
 inline void choose(QComboBox& list, const char* text) {
     const int index = list.findText(QString::fromUtf8(text));
     ASSERT_GE(index, 0) << text;
@@ -21,7 +22,6 @@ inline void choose(QComboBox& list, const char* text) {
     emit list.activated(index);
 }
 
-// Replaces the field's text by typing and presses Return.
 inline void type(QLineEdit& field, const char* text) {
     field.selectAll();
     QTest::keyClick(&field, Qt::Key_Backspace);
