@@ -71,10 +71,6 @@ Angle splitAngle(double value, const char* negative, const char* positive) {
     return a;
 }
 
-bool altitudeInMetres(int32_t units) {
-    return units == Metric || units == Meters;
-}
-
 double altitudeValue(int32_t units, double metres) {
     return altitudeInMetres(units) ? metres : metres * kFeetPerMetre;
 }
@@ -97,6 +93,10 @@ Grid gridOf(const FormatSettings& settings, const DatumTable& table, const Local
 }
 
 } // namespace
+
+bool altitudeInMetres(int32_t units) {
+    return units == Metric || units == Meters;
+}
 
 LocalPosition toLocalDatum(const DatumTable& table, const char* datumCode, double lat, double lon,
                            double alt) {

@@ -29,6 +29,10 @@ inline constexpr std::size_t kAltitudeTextSize = 32;
 inline constexpr std::size_t kOutputTextSize = 32;
 inline constexpr std::size_t kOutputZoneTextMax = 25; // characters of the zone text kept
 
+// Altitudes and error estimates are shown in metres for Metric and Meters, in feet for the
+// other unit systems.
+bool altitudeInMetres(int32_t units);
+
 // The three settings the position formatters read.
 struct FormatSettings {
     int32_t units = Statute;

@@ -9,11 +9,9 @@
 
 #include "engine/Settings.h"
 #include "geodesy/DatumTable.h"
+#include "ui/DatumNames.h"
 
 namespace {
-
-// Datum names are shown with at most this many characters.
-constexpr qsizetype kDatumNameShown = 35;
 
 QComboBox* list(QWidget* parent, const char* name, const QStringList& items, int selected) {
     auto* combo = new QComboBox(parent);
@@ -21,17 +19,6 @@ QComboBox* list(QWidget* parent, const char* name, const QStringList& items, int
     combo->addItems(items);
     combo->setCurrentIndex(selected >= 0 && selected < items.size() ? selected : 0);
     return combo;
-}
-
-QStringList datumNames(const geodesy::DatumTable& table) {
-    QStringList names;
-    const int count = table.datumCount();
-    for (int i = 1; i <= count; ++i) {
-        char name[geodesy::kDatumNameSize] = {};
-        table.datumName(i, name);
-        names << QString::fromUtf8(name).trimmed().left(kDatumNameShown);
-    }
-    return names;
 }
 
 QPushButton* pushButton(QWidget* parent, const char* text) {
@@ -50,7 +37,7 @@ CConvFile::CConvFile(const engine::Settings& settings, const geodesy::DatumTable
 
     int datumIndex = 0;
     if (table.findDatum(settings.Datum, datumIndex) != 0) datumIndex = 1;
-    datum_ = list(this, "Datum", datumNames(table), datumIndex - 1);
+    datum_ = list(this, "Datum", ui::datumNames(table), datumIndex - 1);
     units_ =
         list(this, "Units", {"Statute", "Metric", "Nautical", "Feet", "Meters"}, settings.Units);
     format_ = list(this, "Format", {"DD", "DM", "DMS", "UTM"}, settings.Format);

@@ -16,6 +16,7 @@
 #include "exchange/WedgeNotice.h"
 #include "platform/DynamicLibrary.h"
 #include "data/ConfigFile.h"
+#include "geodesy/DatumTable.h"
 #include "ui/CCnfDisplay.h"
 #include "ui/CCnfGPS.h"
 #include "ui/CCnfKeys.h"
@@ -211,7 +212,8 @@ CMyProp* makeConfigurationSheet(ConfigContext& context, QWidget* parent) {
     sheet->addPage(new CCnfGPS(context, sheet), QStringLiteral("GPS"), 1);
     sheet->addPage(new CCnfPath(context, sheet), QStringLiteral("File"), 3);
     sheet->addPage(new CCnfSys(context, sheet), QStringLiteral("Data"), 4);
-    sheet->addPage(new CCnfDisplay(context, sheet), QStringLiteral("Units"), 2);
+    sheet->addPage(new CCnfDisplay(context, geodesy::datumTable(), sheet), QStringLiteral("Units"),
+                   2);
     sheet->addPage(new CCnfQuality(context, sheet), QStringLiteral("Mask"), 6);
     sheet->addPage(new CCnfKeys(context, sheet), QStringLiteral("HotKeys"), 5);
     sheet->addPage(new CnfKeybdWedge(context, sheet), QStringLiteral("Keyboard"), 7);

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QtTest/QTest>
 
 #include <cstdlib>
 #include <cstring>
@@ -59,4 +60,27 @@ inline void typeInto(QWidget& page, const char* field, const char* text) {
 }
 inline QString fieldText(QWidget& page, const char* field) {
     return named<QLineEdit>(page, field)->text();
+}
+
+// A page's context on a test engine alone (no registry or folder of its own), for the pages that
+// need neither.
+using Messages = std::vector<std::string>;
+
+struct ConfigEngineFixture : GpsTestEngine {
+    ui::ConfigContext context{engine, prompter};
+};
+
+inline void choose(QComboBox& list, const char* text) {
+    const int index = list.findText(QString::fromUtf8(text));
+    ASSERT_GE(index, 0) << text;
+    list.setCurrentIndex(index);
+    emit list.activated(index);
+}
+
+// The user selects the field's text, types text over it and presses Return.
+inline void type(QLineEdit& field, const char* text) {
+    field.selectAll();
+    QTest::keyClick(&field, Qt::Key_Backspace);
+    QTest::keyClicks(&field, QString::fromUtf8(text));
+    QTest::keyClick(&field, Qt::Key_Return);
 }
