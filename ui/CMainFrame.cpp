@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <mutex>
 
+#include "data/ConfigFile.h"
 #include "data/WaypointCommands.h"
 #include "engine/Bluetooth.h"
 #include "engine/LinkThreads.h"
@@ -14,9 +15,8 @@
 #include "exchange/CKeyWdgMsg.h"
 #include "exchange/KeyboardWedge.h"
 #include "exchange/WedgeNotice.h"
-#include "platform/DynamicLibrary.h"
-#include "data/ConfigFile.h"
 #include "geodesy/DatumTable.h"
+#include "platform/DynamicLibrary.h"
 #include "ui/CCnfDisplay.h"
 #include "ui/CCnfGPS.h"
 #include "ui/CCnfKeys.h"
@@ -25,10 +25,10 @@
 #include "ui/CCnfSys.h"
 #include "ui/CMultiMark.h"
 #include "ui/CMyProp.h"
-#include "ui/CnfKeybdWedge.h"
 #include "ui/CNav.h"
 #include "ui/CTalpaView.h"
 #include "ui/CWayPtScr.h"
+#include "ui/CnfKeybdWedge.h"
 #include "ui/ConvertCommand.h"
 #include "ui/NoFocus.h"
 #include "ui/Screen.h"
@@ -39,8 +39,7 @@ CMainFrame::CMainFrame(FrameServices services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)),
       engine_(services_.clock, services_.prompter), startup_(services_.applicationDirectory),
       markDialog_(new CMultiMark(services_.prompter, this)),
-      core_(engine_, *markDialog_, *this, {}, this),
-      configContext_{engine_, services_.prompter} {
+      core_(engine_, *markDialog_, *this, {}, this), configContext_{engine_, services_.prompter} {
     markDialog_->setController(core_.markController());
     // As the platform's posted message: the frame takes the end of the mark after the dialog's
     // own handling is over.

@@ -103,8 +103,11 @@ bool XServer::start(bool windowManager) {
         (windowManager && access("/usr/bin/openbox", X_OK) != 0))
         return false;
     const std::string number = dir_.file("display");
-    xvfb_ = std::make_unique<Process>(
-        std::vector<std::string>{"/usr/bin/Xvfb", "-displayfd", "1", "-nolisten", "tcp"}, number);
+    // -noreset: the server would otherwise reset, refusing connections, whenever its last client
+    // leaves.
+    xvfb_ = std::make_unique<Process>(std::vector<std::string>{"/usr/bin/Xvfb", "-displayfd", "1",
+                                                               "-noreset", "-nolisten", "tcp"},
+                                      number);
     if (!eventually([&] { return readFile(number).find('\n') != std::string::npos; })) return false;
     display_ = ":" + readFile(number).substr(0, readFile(number).find('\n'));
     setenv("DISPLAY", display_.c_str(), 1);

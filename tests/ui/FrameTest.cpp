@@ -9,18 +9,18 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
-#include <QTimer>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <set>
-#include <sstream>
 #include <map>
 #include <mutex>
+#include <set>
+#include <sstream>
 
 #include "data/ConfigFile.h"
 #include "engine/LinkThreads.h"
@@ -32,12 +32,12 @@
 #include "platform/SharedObject.h"
 #include "support/NmeaText.h"
 #include "support/TestSupport.h"
-#include "ui/GpsTestEngine.h"
 #include "ui/CMainFrame.h"
 #include "ui/CMultiMark.h"
 #include "ui/CMyProp.h"
 #include "ui/CTalpaView.h"
 #include "ui/CWayPtScr.h"
+#include "ui/GpsTestEngine.h"
 #include "ui/Screen.h"
 
 namespace {

@@ -91,14 +91,16 @@ def x_server_answers(display):
 
 
 def start_x_server(children):
-    """An Xvfb of this test's own, on a display well above the ones that -displayfd hands out to
-    the other tests' servers, so that no two servers race for one number. Its display, or None."""
+    """An Xvfb of this test's own, on a display above the ones that -displayfd hands out to the
+    other tests' servers, kept up for the whole test. Its display, or None."""
     for number in range(90, 130):
         if os.path.exists('/tmp/.X%d-lock' % number):
             continue
         display = ':%d' % number
-        xvfb = subprocess.Popen(['Xvfb', display, '-screen', '0', '800x600x24', '-nolisten',
-                                 'tcp'], stderr=subprocess.DEVNULL)
+        # -noreset: by default the server resets when its last client leaves (the check
+        # below, or the accessibility launcher) and refuses connections meanwhile.
+        xvfb = subprocess.Popen(['Xvfb', display, '-noreset', '-screen', '0', '800x600x24',
+                                 '-nolisten', 'tcp'], stderr=subprocess.DEVNULL)
         for _ in range(100):
             if xvfb.poll() is not None:
                 break  # the number was taken after all

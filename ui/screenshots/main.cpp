@@ -21,6 +21,7 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QTabWidget>
 
 #include "data/OffsetInput.h"
 #include "data/WaypointEditing.h"
@@ -36,6 +37,7 @@
 #include "ui/CMainFrame.h"
 #include "ui/CMultiComb.h"
 #include "ui/CMultiMark.h"
+#include "ui/CMyProp.h"
 #include "ui/CNav.h"
 #include "ui/COffsetInput.h"
 #include "ui/CSatdetail.h"
@@ -221,6 +223,20 @@ int main(int argc, char** argv) {
         ok &= saveDialog(offset, size, 0.6, dir, QStringLiteral("offset-input"));
         CConvFile convert(frame.engine().settings, geodesy::datumTable(), &frame);
         ok &= saveDialog(convert, size, 0.7, dir, QStringLiteral("convert"));
+        // The configuration sheet is modal: its tabs are rendered while it runs.
+        QTimer::singleShot(0, &frame, [&] {
+            CMyProp& sheet = *frame.configSheet();
+            sheet.resize(size.width * 9 / 10, size.height * 9 / 10);
+            for (int tab = 0; tab < sheet.tabs()->count(); ++tab) {
+                sheet.tabs()->setCurrentIndex(tab);
+                run(100);
+                ok &=
+                    save(sheet, dir,
+                         QStringLiteral("config-") + sheet.tabs()->tabText(tab).toLower() + suffix);
+            }
+            sheet.reject();
+        });
+        trigger(frame, "&Config");
         trigger(frame, "&GPS");
     }
     ui::Splash splash;
