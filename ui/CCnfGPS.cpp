@@ -15,25 +15,13 @@
 #include "engine/SerialLink.h"
 #include "platform/PortMap.h"
 #include "platform/Registry.h"
+#include "ui/ConfigControls.h"
 #include "ui/ValueField.h"
 
 namespace {
 
 // The list offers one name more than there are ports; choosing it keeps the configured port.
 constexpr int kPortChoices = platform::kPortCount + 1;
-
-QComboBox* choices(const QString& name, const QStringList& items, QWidget* parent) {
-    auto* box = new QComboBox(parent);
-    box->addItems(items);
-    box->setAccessibleName(name);
-    return box;
-}
-
-QCheckBox* checkBox(const QString& text, QWidget* parent) {
-    auto* box = new QCheckBox(text, parent);
-    box->setAccessibleName(text);
-    return box;
-}
 
 QString portChoice(int index) {
     return QStringLiteral("COM%1:").arg(index + 1);
@@ -54,22 +42,24 @@ char digitCode(int index) {
 CCnfGPS::CCnfGPS(ui::ConfigContext& context, QWidget* parent)
     : ui::ConfigPage(context, parent), port_(new QComboBox(this)),
       device_(new ui::ValueField(QString(), QStringLiteral("Device"), this)),
-      bluetooth_(checkBox(QStringLiteral("Bluetooth COM Port"), this)),
-      baud_(choices(QStringLiteral("Baud"),
-                    {QStringLiteral("300"), QStringLiteral("1200"), QStringLiteral("2400"),
-                     QStringLiteral("4800"), QStringLiteral("9600"), QStringLiteral("14400"),
-                     QStringLiteral("19200"), QStringLiteral("38400"), QStringLiteral("57600"),
-                     QStringLiteral("115200")},
-                    this)),
-      parity_(choices(QStringLiteral("Parity"),
-                      {QStringLiteral("None"), QStringLiteral("Odd"), QStringLiteral("Even"),
-                       QStringLiteral("Mark"), QStringLiteral("Space")},
-                      this)),
-      dataBits_(
-          choices(QStringLiteral("Data Bits"), {QStringLiteral("7"), QStringLiteral("8")}, this)),
-      stopBits_(choices(QStringLiteral("Stop Bits"),
-                        {QStringLiteral("1"), QStringLiteral("1.5"), QStringLiteral("2")}, this)),
-      dtr_(checkBox(QStringLiteral("DTR"), this)), rts_(checkBox(QStringLiteral("RTS"), this)) {
+      bluetooth_(ui::configCheck(QStringLiteral("Bluetooth COM Port"), this)),
+      baud_(ui::configList(QStringLiteral("Baud"),
+                           {QStringLiteral("300"), QStringLiteral("1200"), QStringLiteral("2400"),
+                            QStringLiteral("4800"), QStringLiteral("9600"), QStringLiteral("14400"),
+                            QStringLiteral("19200"), QStringLiteral("38400"),
+                            QStringLiteral("57600"), QStringLiteral("115200")},
+                           this)),
+      parity_(ui::configList(QStringLiteral("Parity"),
+                             {QStringLiteral("None"), QStringLiteral("Odd"), QStringLiteral("Even"),
+                              QStringLiteral("Mark"), QStringLiteral("Space")},
+                             this)),
+      dataBits_(ui::configList(QStringLiteral("Data Bits"),
+                               {QStringLiteral("7"), QStringLiteral("8")}, this)),
+      stopBits_(ui::configList(QStringLiteral("Stop Bits"),
+                               {QStringLiteral("1"), QStringLiteral("1.5"), QStringLiteral("2")},
+                               this)),
+      dtr_(ui::configCheck(QStringLiteral("DTR"), this)),
+      rts_(ui::configCheck(QStringLiteral("RTS"), this)) {
     for (int i = 0; i < kPortChoices; ++i)
         port_->addItem(portChoice(i));
     port_->setAccessibleName(QStringLiteral("Port"));

@@ -10,26 +10,17 @@
 #include "data/MarkController.h"
 #include "engine/GpsEngine.h"
 #include "platform/Prompter.h"
+#include "ui/ConfigControls.h"
 #include "ui/NumberEntry.h"
-
-namespace {
-
-QCheckBox* checkBox(const QString& text, QWidget* parent) {
-    auto* box = new QCheckBox(text, parent);
-    box->setAccessibleName(text.trimmed());
-    return box;
-}
-
-} // namespace
 
 CCnfSys::CCnfSys(ui::ConfigContext& context, QWidget* parent)
     : ui::ConfigPage(context, parent),
-      averaging_(checkBox(QStringLiteral("Point Averaging"), this)),
+      averaging_(ui::configCheck(QStringLiteral("Point Averaging"), this)),
       points_(ui::numberField(QStringLiteral("Num of Points"), QString(), this)),
-      exchangeFile_(checkBox(QStringLiteral("Data Exchange File"), this)),
-      exportStores_(checkBox(QStringLiteral("Export button saves to waypt file"), this)),
-      memExchange_(checkBox(QStringLiteral("Memory Exchange"), this)),
-      wedge_(checkBox(QStringLiteral("Keyboard wedge  "), this)) {
+      exchangeFile_(ui::configCheck(QStringLiteral("Data Exchange File"), this)),
+      exportStores_(ui::configCheck(QStringLiteral("Export button saves to waypt file"), this)),
+      memExchange_(ui::configCheck(QStringLiteral("Memory Exchange"), this)),
+      wedge_(ui::configCheck(QStringLiteral("Keyboard wedge  "), this)) {
     auto* group = new QGroupBox(QStringLiteral("Mark Point Options"), this);
     group->setAccessibleName(group->title());
     auto* form = new QFormLayout(group);
