@@ -58,6 +58,20 @@ struct SatelliteInfo {
     int16_t inView = 0;
 };
 
+// A satellite in view of another constellation than GPS and SBAS (from $GLGSV, $GAGSV, $GBGSV,
+// $BDGSV, $GQGSV, $GIGSV and the matching $GNGSV and $GNGSA), kept beside the GPS and SBAS slots.
+inline constexpr int kOtherSatelliteSlots = 64;
+struct OtherSatellite {
+    uint32_t lastSeenTick = 0;
+    char system = 0; // 'R' GLONASS, 'E' Galileo, 'C' BeiDou, 'J' QZSS, 'I' NavIC; 0 = empty slot
+    int16_t prn = 0; // the number within its constellation, as shown: R7, E12, C23, J1, I3
+    int16_t azimuth = 0;
+    int16_t elevation = 0;
+    int16_t snr = 0;
+    int16_t used = 0;
+    int16_t inView = 0;
+};
+
 // From $GPVTG or a valid $GPRMC.
 struct MotionRecord {
     uint32_t motionTick = 0;
@@ -76,6 +90,7 @@ struct GpsState {
     PositionRecord position;
     DopRecord dop;
     SatelliteInfo satellites[kSatelliteSlots];
+    OtherSatellite otherSatellites[kOtherSatelliteSlots];
     MotionRecord motion;
     MagVarRecord magVar;
 };
