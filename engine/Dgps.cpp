@@ -13,12 +13,19 @@ namespace {
 using engine::DopRecord;
 using engine::MagVarRecord;
 using engine::MotionRecord;
+using engine::OtherSatellite;
 using engine::PositionRecord;
 using engine::SatelliteInfo;
 
 constexpr int kSentenceKinds = 5;
 constexpr const char* kIdentifiers[kSentenceKinds] = {"$GPGGA", "$GPVTG", "$GPGSA", "$GPGSV",
                                                       "$GPRMC"};
+constexpr const char kKindNames[kSentenceKinds][4] = {"GGA", "VTG", "GSA", "GSV", "RMC"};
+constexpr const char kTalkerNames[kTalkers][3] = {"GP", "GN", "GL", "GA", "GB", "BD", "GQ", "GI"};
+constexpr int kNoKind = -1;
+// The signal a GSV cycle of a talker reports first: L1 C/A, G1, B1I, L5 of NavIC; E1 B/C for
+// Galileo. A receiver that also reports other signals repeats the cycle for each of them.
+constexpr char kPrimarySignal[kTalkers] = {1, 1, 1, 7, 1, 1, 1, 1};
 constexpr int kAcceptedSbasPrns[] = {35, 47, 48, 51, 122, 134, 135, 138};
 constexpr int kClearedSlots = 38; // slots 0..37 take part in the per-cycle and staleness rules
 constexpr int kGsaPrnFields = 12;
@@ -51,12 +58,27 @@ struct ModuleState {
     MotionRecord motion;
     DopRecord dop;
     SatelliteInfo satellites[engine::kSatelliteSlots];
+    OtherSatellite others[engine::kOtherSatelliteSlots];
     MagVarRecord magVar;
 
     int sbasPrn[kSbasSlots] = {};
     int sbasCounter = 1;
 
-    uint32_t satelliteTick = 0;
+    // The talker of the sentence being decoded, and the talker that last reported each of the
+    // other satellites: a GSV cycle cleans up only its own talker's satellites.
+    Talker talker = Talker::Gp;
+    Talker otherTalker[engine::kOtherSatelliteSlots] = {};
+    uint32_t otherCleanupTick[kTalkers] = {};
+    bool primarySignalSeen[kTalkers] = {};
+
+    // Several GSA sentences in a row make up one fix; usedCount is the length of usedSlots.
+    int lastKind = kNoKind;
+    Talker lastGsaTalker = Talker::Gp;
+    int lastGsaSystemId = 0;
+    int usedCount = 0;
+
+    uint32_t satelliteTick = 0; // of the 42 slots
+    uint32_t otherTick = 0;     // of the other satellites' table
     uint32_t cleanupTick = 0;
     uint32_t parseTick = 0;
     bool positionStale = false;
@@ -196,6 +218,43 @@ double angleOfField(int degreeChars) {
     return toDouble(degrees) + toDouble(g.field + degreeChars) / 60.0;
 }
 
+// The field that starts after the given number of commas, or nullptr when the sentence has
+// fewer; lastField: the one after the last comma. Both stop at '*'.
+const char* fieldAfterCommas(int commas, int& commasInSentence) {
+    const char* found = nullptr;
+    int n = 0;
+    for (const char* c = g.sentence; *c != '\0' && *c != '*'; ++c) {
+        if (*c != ',') continue;
+        if (++n == commas) found = c + 1;
+    }
+    commasInSentence = n;
+    return found;
+}
+
+// A one-character field at `text` (ended by ',' or '*') read as a hexadecimal digit; -1 otherwise.
+int singleHexField(const char* text) {
+    if (text == nullptr || text[0] == '\0' || (text[1] != '*' && text[1] != ',')) return -1;
+    char c = text[0];
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The system id that NMEA 4.10 appends to GSA as its 18th field; 0 when there is none.
+int gsaSystemId() {
+    int commas = 0;
+    int id = singleHexField(fieldAfterCommas(18, commas));
+    return commas == 18 && id >= 1 && id <= 6 ? id : 0;
+}
+
+// The signal id that NMEA 4.11 appends to GSV after the last group; -1 when there is none.
+int gsvSignalId() {
+    int commas = 0;
+    fieldAfterCommas(0, commas);
+    if (commas < 4 || (commas - 3) % 4 != 1) return -1;
+    return singleHexField(fieldAfterCommas(commas, commas));
+}
+
 // --- Decoders ----------------------------------------------------------------------------------
 
 const char16_t* fixTextOf(int quality) {
@@ -294,19 +353,51 @@ int sbasSlotFor(int prn, int previousSlot) {
     return previousSlot;
 }
 
-void recordUsed(int slot, int& usedCount) {
+// A satellite listed twice (in one GSA or in two of the same fix) is counted once.
+void recordUsed(int slot) {
     SatelliteInfo& s = g.satellites[slot];
-    if (!s.inView) return;
+    if (!s.inView || s.used) return;
     s.used = 1;
-    g.dop.usedSlots[usedCount++] = static_cast<uint16_t>(slot);
+    g.dop.usedSlots[g.usedCount++] = static_cast<uint16_t>(slot);
+}
+
+int findOther(SatelliteId id) {
+    for (int i = 0; i < engine::kOtherSatelliteSlots; ++i)
+        if (g.others[i].system == id.system && g.others[i].prn == id.number) return i;
+    return -1;
+}
+
+void recordOtherUsed(SatelliteId id) {
+    int i = findOther(id);
+    if (i >= 0 && g.others[i].inView) g.others[i].used = 1;
+}
+
+// A GSA continues the fix of the GSA just before it when it comes from another talker or names
+// another system; a $GNGSA without system id always does, since a receiver sends one per
+// constellation. Any other sentence in between starts a new fix.
+bool gsaContinuesFix(int systemId) {
+    if (g.lastKind != static_cast<int>(SentenceKind::Gsa)) return false;
+    if (g.talker != g.lastGsaTalker || systemId != g.lastGsaSystemId) return true;
+    return g.talker == Talker::Gn && systemId == 0;
+}
+
+void startFix() {
+    for (int slot = 0; slot < kClearedSlots; ++slot)
+        g.satellites[slot].used = 0;
+    for (OtherSatellite& o : g.others)
+        o.used = 0;
+    std::memset(g.dop.usedSlots, 0, sizeof g.dop.usedSlots);
+    g.usedCount = 0;
 }
 
 bool decodeGsa() {
     DopRecord& d = g.dop;
-    for (int slot = 0; slot < kClearedSlots; ++slot)
-        g.satellites[slot].used = 0;
-    std::memset(d.usedSlots, 0, sizeof d.usedSlots);
-    int usedCount = 0;
+    const int systemId = gsaSystemId();
+    if (!gsaContinuesFix(systemId)) startFix();
+    g.lastGsaTalker = g.talker;
+    g.lastGsaSystemId = systemId;
+    const char constellation =
+        systemId != 0 ? constellationOfSystemId(systemId) : constellationOfTalker(g.talker);
 
     if (readField() != kFieldComma) return true;
     if (g.field[0] == 'A') d.gsaSelection = 'A';
@@ -321,13 +412,16 @@ bool decodeGsa() {
         if (result == kFieldTooLong) return true;
         if (!g.fieldEmpty) {
             g.satelliteTick = g.parseTick;
-            int prn = fieldInt();
-            if (usedCount < engine::kUsedSlotsCapacity) {
+            SatelliteId id = identifySatellite(constellation, fieldInt());
+            if (id.system != kSlotTable) {
+                if (id.system != 0) recordOtherUsed(id);
+            } else if (g.usedCount < engine::kUsedSlotsCapacity) {
+                int prn = id.number;
                 if (prn >= 1 && prn <= 32) {
-                    recordUsed(prn, usedCount);
+                    recordUsed(prn);
                 } else if (prn >= 33 && isAcceptedSbas(prn)) {
                     sbasSlot = sbasSlotFor(prn, sbasSlot);
-                    recordUsed(sbasSlot, usedCount);
+                    recordUsed(sbasSlot);
                 }
             }
         }
@@ -367,7 +461,55 @@ void fillSlot(int slot, int prn, int elevation, int azimuth, int snr) {
     s.lastSeenTick = g.parseTick;
 }
 
+// The other satellites of this talker that were not reported since its last clean-up leave the
+// view at its next cycle start, and the table at that cycle's end, at most every 5 s.
+bool otherCleanupDue() {
+    return g.parseTick - g.otherCleanupTick[static_cast<int>(g.talker)] >
+           kSatelliteCleanupIntervalMs;
+}
+
+void startOtherCycle() {
+    if (!otherCleanupDue()) return;
+    for (int i = 0; i < engine::kOtherSatelliteSlots; ++i)
+        if (g.otherTalker[i] == g.talker && !g.others[i].used) g.others[i].inView = 0;
+}
+
+void endOtherCycle() {
+    if (!otherCleanupDue()) return;
+    for (int i = 0; i < engine::kOtherSatelliteSlots; ++i) {
+        OtherSatellite& o = g.others[i];
+        if (g.otherTalker[i] == g.talker && o.system != 0 && !o.inView) {
+            o = OtherSatellite{};
+            o.lastSeenTick = g.parseTick;
+        }
+    }
+    g.otherCleanupTick[static_cast<int>(g.talker)] = g.parseTick;
+}
+
+// A satellite already held keeps its entry; a new one takes a free entry. A full table keeps
+// the satellites it holds and takes no more until some leave the view.
+void storeOther(SatelliteId id, int elevation, int azimuth, int snr) {
+    int i = findOther(id);
+    for (int free = 0; i < 0 && free < engine::kOtherSatelliteSlots; ++free)
+        if (g.others[free].system == 0) i = free;
+    if (i < 0) return;
+    OtherSatellite& o = g.others[i];
+    o.system = id.system;
+    o.prn = static_cast<int16_t>(id.number);
+    o.elevation = static_cast<int16_t>(elevation);
+    o.azimuth = static_cast<int16_t>(azimuth);
+    o.snr = static_cast<int16_t>(snr);
+    o.inView = 1;
+    o.lastSeenTick = g.parseTick;
+    g.otherTalker[i] = g.talker;
+}
+
 void storeGsvGroup(int prn, int elevation, int azimuth, int snr) {
+    SatelliteId id = identifySatellite(constellationOfTalker(g.talker), prn);
+    if (id.system != kSlotTable) {
+        if (id.system != 0) storeOther(id, elevation, azimuth, snr);
+        return;
+    }
     if (prn >= 1 && prn <= 32) {
         fillSlot(prn, prn, elevation, azimuth, snr);
     } else if (prn >= 33 && isAcceptedSbas(prn) && g.sbasCounter <= kSbasSlots) {
@@ -407,7 +549,20 @@ void endGsvCycle() {
     g.cleanupTick = g.parseTick;
 }
 
+// Of a receiver that repeats its GSV cycles for several signals, the cycles of the first signal
+// are kept once they are seen; before that any signal's cycle is taken.
+bool signalTaken() {
+    const int signal = gsvSignalId();
+    if (signal < 0) return true;
+    const int t = static_cast<int>(g.talker);
+    if (signal == kPrimarySignal[t]) g.primarySignalSeen[t] = true;
+    return signal == kPrimarySignal[t] || !g.primarySignalSeen[t];
+}
+
 bool decodeGsv() {
+    if (!signalTaken()) return false;
+    // GP and GN cycles run the 42-slot table; every talker's cycle runs its other satellites.
+    const bool slotCycle = g.talker == Talker::Gp || g.talker == Talker::Gn;
     if (readField() != kFieldComma) return true;
     int messageCount = fieldInt();
     if (readField() != kFieldComma) return true;
@@ -415,12 +570,19 @@ bool decodeGsv() {
     // A cycle without satellites ends its third field with '*'; its count still holds.
     int countResult = readField();
     if (countResult != kFieldComma && countResult != kFieldStar) return true;
-    g.dop.satellitesInView = static_cast<uint16_t>(fieldInt());
+    if (slotCycle) g.dop.satellitesInView = static_cast<uint16_t>(fieldInt());
 
-    if (messageNumber == 1) startGsvCycle();
+    if (messageNumber == 1) {
+        if (slotCycle) startGsvCycle();
+        startOtherCycle();
+    }
     if (countResult == kFieldComma) readGsvGroups();
-    if (messageNumber == messageCount && cleanupDue()) endGsvCycle();
-    g.satelliteTick = g.parseTick;
+    if (messageNumber == messageCount) {
+        if (slotCycle && cleanupDue()) endGsvCycle();
+        endOtherCycle();
+    }
+    if (slotCycle) g.satelliteTick = g.parseTick;
+    g.otherTick = g.parseTick;
     return true;
 }
 
@@ -497,18 +659,33 @@ bool decodeKind(int kind) {
     return false;
 }
 
+// The kind of a "$ttKKK" identifier from an accepted talker (and sets g.talker), else kNoKind.
+int identifySentence() {
+    if (g.fieldLength != 6 || g.field[0] != '$') return kNoKind;
+    int talker = 0;
+    while (talker < kTalkers && std::memcmp(g.field + 1, kTalkerNames[talker], 2) != 0)
+        ++talker;
+    if (talker == kTalkers) return kNoKind;
+    for (int kind = 0; kind < kSentenceKinds; ++kind) {
+        if (std::memcmp(g.field + 3, kKindNames[kind], 3) != 0) continue;
+        g.talker = static_cast<Talker>(talker);
+        return kind;
+    }
+    return kNoKind;
+}
+
 void decodeSentence() {
     g.parseTick = now();
     int length = sentenceLength();
     if (length < 5 || !checksumMatches(length)) return;
     g.cursor = 0;
     readField();
-    for (int kind = 0; kind < kSentenceKinds; ++kind) {
-        if (std::strcmp(g.field, kIdentifiers[kind]) != 0) continue;
-        if (decodeKind(kind) && g_observer != nullptr)
-            g_observer(g_observerContext, static_cast<SentenceKind>(kind), g.sentence);
-        return;
-    }
+    const int kind = identifySentence();
+    if (kind == kNoKind) return;
+    const bool accepted = decodeKind(kind);
+    g.lastKind = kind;
+    if (accepted && g_observer != nullptr)
+        g_observer(g_observerContext, static_cast<SentenceKind>(kind), g.sentence);
 }
 
 void startSentence() {
@@ -574,6 +751,7 @@ void clearDop() {
     DopRecord& d = g.dop;
     d.fixMode = d.satellitesInView = 0;
     std::memset(d.usedSlots, 0, sizeof d.usedSlots);
+    g.usedCount = 0;
     d.pdop = d.gsaHdop = d.vdop = -1.0f;
 }
 
@@ -583,6 +761,13 @@ void clearSatellites() {
         s.prn = s.azimuth = s.elevation = s.snr = s.used = s.inView = 0;
     }
     std::memset(g.sbasPrn, 0, sizeof g.sbasPrn);
+}
+
+// Each of the other satellites leaves the table when no GSV has reported it for as long as the
+// 42 slots are kept without news, also when its constellation's GSV cycles stopped altogether.
+void ageOtherSatellites(uint32_t nowTick) {
+    for (OtherSatellite& o : g.others)
+        if (o.system != 0 && nowTick - o.lastSeenTick > kSatelliteAgeLimitMs) o = OtherSatellite{};
 }
 
 // First drain past the limit marks the record, the next one (still past it) clears it.
@@ -603,6 +788,7 @@ void applyStaleness() {
     ageRecord(t, g.motion.motionTick, kMotionAgeLimitMs, g.motionStale, clearMotion);
     ageRecord(t, g.dop.gsaTick, kDopAgeLimitMs, g.dopStale, clearDop);
     ageRecord(t, g.satelliteTick, kSatelliteAgeLimitMs, g.satellitesStale, clearSatellites);
+    ageOtherSatellites(t);
 }
 
 } // namespace
@@ -611,6 +797,67 @@ void applyStaleness() {
 
 const char* sentenceIdentifier(SentenceKind kind) {
     return kIdentifiers[static_cast<int>(kind)];
+}
+
+char constellationOfTalker(Talker talker) {
+    switch (talker) {
+    case Talker::Gl:
+        return kGlonass;
+    case Talker::Ga:
+        return kGalileo;
+    case Talker::Gb:
+    case Talker::Bd:
+        return kBeidou;
+    case Talker::Gq:
+        return kQzss;
+    case Talker::Gi:
+        return kNavic;
+    case Talker::Gp:
+    case Talker::Gn:
+        break;
+    }
+    return kByRange;
+}
+
+char constellationOfSystemId(int systemId) {
+    constexpr char kBySystemId[] = {kByRange, kByRange, kGlonass, kGalileo, kBeidou, kQzss, kNavic};
+    return systemId >= 1 && systemId <= 6 ? kBySystemId[systemId] : kByRange;
+}
+
+namespace {
+// prn in first..last gives number prn - offset of the system.
+struct PrnRange {
+    char constellation;
+    int first;
+    int last;
+    char system;
+    int offset;
+};
+constexpr PrnRange kPrnRanges[] = {
+    // GPS 1-32 and SBAS 33-64 and 120-158 keep the 42-slot rules, whatever the talker said.
+    {kByRange, 1, 64, kSlotTable, 0},
+    {kByRange, 120, 158, kSlotTable, 0},
+    {kByRange, 65, 96, kGlonass, 64},
+    {kByRange, 193, 202, kQzss, 192},
+    {kByRange, 301, 336, kGalileo, 300},
+    {kByRange, 401, 463, kBeidou, 400},
+    {kGlonass, 65, 96, kGlonass, 64},
+    {kGalileo, 1, 36, kGalileo, 0},
+    {kGalileo, 301, 336, kGalileo, 300},
+    {kBeidou, 1, 63, kBeidou, 0},
+    {kBeidou, 201, 263, kBeidou, 200},
+    {kBeidou, 401, 463, kBeidou, 400},
+    {kQzss, 1, 10, kQzss, 0},
+    {kQzss, 193, 202, kQzss, 192},
+    {kNavic, 1, 14, kNavic, 0},
+};
+} // namespace
+
+SatelliteId identifySatellite(char constellation, int prn) {
+    for (const PrnRange& r : kPrnRanges)
+        if (r.constellation == constellation && prn >= r.first && prn <= r.last)
+            return SatelliteId{r.system, prn - r.offset};
+    return SatelliteId{0, 0};
 }
 
 void attachClock(platform::Clock* clock) {
@@ -659,6 +906,11 @@ uint32_t copyPosition(engine::PositionRecord& out) {
 uint32_t copySatellites(engine::SatelliteInfo (&out)[engine::kSatelliteSlots]) {
     std::memcpy(out, g.satellites, sizeof g.satellites);
     return now() - g.satelliteTick;
+}
+
+uint32_t copyOtherSatellites(engine::OtherSatellite (&out)[engine::kOtherSatelliteSlots]) {
+    std::memcpy(out, g.others, sizeof g.others);
+    return now() - g.otherTick;
 }
 
 uint32_t copyDop(engine::DopRecord& out) {

@@ -43,16 +43,45 @@ inline constexpr double kKnotsToMph = 1.150779;
 
 enum class SentenceKind { Gga, Vtg, Gsa, Gsv, Rmc };
 
-// The identifier as it appears in the sentence, e.g. "$GPGGA".
+// The identifier of the sentence kind as a GPS receiver sends it, e.g. "$GPGGA".
 const char* sentenceIdentifier(SentenceKind kind);
+
+// The talkers whose GGA, VTG, GSA, GSV and RMC sentences are decoded; any other is ignored.
+enum class Talker { Gp, Gn, Gl, Ga, Gb, Bd, Gq, Gi };
+inline constexpr int kTalkers = 8;
+
+// Constellation letters of the satellites. kSlotTable: a GPS or SBAS PRN, kept in the 42-slot
+// table under its own rules; the others go to the table of other satellites.
+inline constexpr char kSlotTable = 'G';
+inline constexpr char kGlonass = 'R';
+inline constexpr char kGalileo = 'E';
+inline constexpr char kBeidou = 'C';
+inline constexpr char kQzss = 'J';
+inline constexpr char kNavic = 'I';
+// Not a constellation: the PRN's range decides (the GP and GN talkers, GSA system id 1).
+inline constexpr char kByRange = 0;
+
+// The constellation a talker's satellites belong to, and the one a GSA's system id names
+// (1 GPS, 2 GLONASS, 3 Galileo, 4 BeiDou, 5 QZSS, 6 NavIC; kByRange for any other id).
+char constellationOfTalker(Talker talker);
+char constellationOfSystemId(int systemId);
+
+// A satellite as reported: its constellation letter and its number within it (R7, E12, C23);
+// for kSlotTable the PRN as sent. system 0: no satellite this parser keeps.
+struct SatelliteId {
+    char system;
+    int number;
+};
+SatelliteId identifySatellite(char constellation, int prn);
 
 // The parser takes every tick (parse tick, staleness, copy ages) from this clock. The engine
 // attaches its clock; without one every tick reads 0.
 void attachClock(platform::Clock* clock);
 platform::Clock* attachedClock();
 
-// Called after one of the five decoders accepted a sentence (a $GPRMC only when valid), with the
-// NUL-terminated sentence text. For tools that follow the stream sentence by sentence.
+// Called after one of the five decoders accepted a sentence (an RMC only when valid), from any
+// accepted talker, with the NUL-terminated sentence text. For tools that follow the stream sentence
+// by sentence.
 using SentenceObserver = void (*)(void* context, SentenceKind kind, const char* sentence);
 void setSentenceObserver(SentenceObserver observer, void* context);
 
@@ -67,6 +96,8 @@ int runFramer();
 // Whole-record copies for the state refresh. The results are the ages of the records in ms.
 uint32_t copyPosition(engine::PositionRecord& out);
 uint32_t copySatellites(engine::SatelliteInfo (&out)[engine::kSatelliteSlots]);
+// The other constellations' satellites; the result is the time since the last GSV.
+uint32_t copyOtherSatellites(engine::OtherSatellite (&out)[engine::kOtherSatelliteSlots]);
 uint32_t copyDop(engine::DopRecord& out);
 uint32_t copyMotion(engine::MotionRecord& out);
 // True when a magnetic variation direction is known.

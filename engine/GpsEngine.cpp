@@ -106,6 +106,7 @@ bool GpsEngine::refresh() {
 void GpsEngine::refreshLocked() {
     dgps::copyPosition(state.position);
     dgps::copySatellites(state.satellites);
+    dgps::copyOtherSatellites(state.otherSatellites);
     dgps::copyDop(state.dop);
     dgps::copyMotion(state.motion);
     dgps::copyMagVar(state.magVar);
@@ -132,6 +133,11 @@ void GpsEngine::resetGpsState() {
         SatelliteInfo& s = state.satellites[slot];
         s.lastSeenTick = 0;
         s.prn = s.azimuth = s.elevation = s.snr = s.used = 0;
+    }
+    for (OtherSatellite& o : state.otherSatellites) {
+        o.lastSeenTick = 0;
+        o.system = 0;
+        o.prn = o.azimuth = o.elevation = o.snr = o.used = 0;
     }
 
     state.motion.motionTick = 0;

@@ -195,7 +195,7 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
          "...{\"sentence\":\"$GPGGA\",\"raw\":\"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,"
          "...\"ggaTick\":2,\"latitude\":48.1173,\"longitude\":11.516666666666667,"
          "...\"satellitesUsed\":8,\"hdop\":0.899999976,...\"diffAge\":-1,\"fixText\":\"x_GPS\"}"
-         "...\"satellites\":[]}\n{\"sentence\":\"$GPGSV\"...\"satellites\":[{\"slot\":4,\"prn\":4,"
+         "...\"satellites\":[],\"otherSatellites\":[]}\n{\"sentence\":\"$GPGSV\"...\"satellites\":[{\"slot\":4,\"prn\":4,"
          "\"azimuth\":120,\"elevation\":45,\"snr\":40,\"used\":0,\"inView\":1,", 0},
         {"nmea", testsupport::nmea("GPVTG,054.7,T,034.4,M,005.5,N\x7f\",010.2,K"),
          "...N\\u007f\\\",010.2...\"speedUnit\":\"N\"", 0},

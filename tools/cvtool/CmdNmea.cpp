@@ -36,14 +36,15 @@ public:
 
 // Writes the object for one decoded sentence without its closing brace, so callers can append
 // further ,"key":value pairs before closing it.
-void writeSentenceObjectBody(std::FILE* out, dgps::SentenceKind kind, const char* sentence,
-                             const engine::GpsState& state) {
+void writeSentenceObjectBody(std::FILE* out, const char* sentence, const engine::GpsState& state) {
+    // The identifier as sent, with its talker: "$GNGGA" decodes as "$GPGGA" does.
     std::fputc('{', out);
     jsonKey(out, "sentence", true);
-    writeJsonString(out, dgps::sentenceIdentifier(kind));
+    writeJsonString(out, sentence, std::strcspn(sentence, ","));
     jsonKey(out, "raw");
     writeJsonString(out, sentence);
     writeStateMembers(out, state);
+    writeOtherSatellites(out, state);
 }
 
 // --- The replay --------------------------------------------------------------------------------
@@ -74,10 +75,10 @@ void writeStatusAndMasks(std::FILE* out, const engine::GpsEngine& engine) {
 
 // Runs inside the engine's feed with the engine lock held: refresh the state as the timer would,
 // then print it.
-void onSentence(void* context, dgps::SentenceKind kind, const char* sentence) {
+void onSentence(void* context, dgps::SentenceKind, const char* sentence) {
     auto& replay = *static_cast<Replay*>(context);
     replay.engine.refreshLocked();
-    writeSentenceObjectBody(replay.out, kind, sentence, replay.engine.state);
+    writeSentenceObjectBody(replay.out, sentence, replay.engine.state);
     if (replay.withMasks) writeStatusAndMasks(replay.out, replay.engine);
     std::fputs("}\n", replay.out);
 }
@@ -99,6 +100,9 @@ constexpr const char* kHelp =
     "  magVar                   magVarDir, magVar\n"
     "  satellites               the filled slots: slot, prn, azimuth, elevation, snr, used,\n"
     "                           inView, lastSeenTick\n"
+    "  otherSatellites          the GLONASS, Galileo, BeiDou, QZSS and NavIC satellites in\n"
+    "                           view: system (R, E, C, J, I), prn (within the system),\n"
+    "                           azimuth, elevation, snr, used, inView, lastSeenTick\n"
     "With --ini also: statusText, ehe (metres, -1 without a fix), masked, maskCode and\n"
     "maskText, the quality mask verdict under that file's mask settings (codes: 0 passed,\n"
     "1 No 3D, 2 PDOP high, 3 No DGPS, 4 low SNR, 5 low sat Elev., 6 EHE high, 7 No Fix).\n"

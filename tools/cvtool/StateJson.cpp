@@ -173,6 +173,22 @@ void writeSatellites(std::FILE* out,
 
 } // namespace
 
+void writeOtherSatellites(std::FILE* out, const engine::GpsState& state) {
+    jsonKey(out, "otherSatellites");
+    std::fputc('[', out);
+    bool first = true;
+    for (const engine::OtherSatellite& s : state.otherSatellites) {
+        if (s.system == 0) continue;
+        std::fprintf(out,
+                     "%s{\"system\":\"%c\",\"prn\":%d,\"azimuth\":%d,\"elevation\":%d,"
+                     "\"snr\":%d,\"used\":%d,\"inView\":%d,\"lastSeenTick\":%u}",
+                     first ? "" : ",", s.system, s.prn, s.azimuth, s.elevation, s.snr, s.used,
+                     s.inView, s.lastSeenTick);
+        first = false;
+    }
+    std::fputc(']', out);
+}
+
 void writeStateMembers(std::FILE* out, const engine::GpsState& state) {
     jsonKey(out, "position");
     writePosition(out, state.position);

@@ -30,4 +30,7 @@ void jsonKey(std::FILE* out, const char* name, bool first = false);
 // of the state, each with its leading comma, for an object already opened.
 void writeStateMembers(std::FILE* out, const engine::GpsState& state);
 
+// ,"otherSatellites":[...] : the filled entries of the other constellations' table.
+void writeOtherSatellites(std::FILE* out, const engine::GpsState& state);
+
 } // namespace cvtool
