@@ -197,6 +197,11 @@ TEST(Cvtool, CommandsWireTheirArgumentsInputsOutputsAndExitStatuses) {
          "...\"satellitesUsed\":8,\"hdop\":0.899999976,...\"diffAge\":-1,\"fixText\":\"x_GPS\"}"
          "...\"satellites\":[],\"otherSatellites\":[]}\n{\"sentence\":\"$GPGSV\"...\"satellites\":[{\"slot\":4,\"prn\":4,"
          "\"azimuth\":120,\"elevation\":45,\"snr\":40,\"used\":0,\"inView\":1,", 0},
+        {"nmea", testsupport::nmea("GLGSV,1,1,01,70,47,307,38"),
+         "...{\"sentence\":\"$GLGSV\",...\"satellites\":[],\"otherSatellites\":[{\"system\":\"R\","
+         "\"prn\":6,\"azimuth\":307,\"elevation\":47,\"snr\":38,\"used\":0,\"inView\":1,"
+         "\"lastSeenTick\":1}]}\n",
+         0},
         {"nmea", testsupport::nmea("GPVTG,054.7,T,034.4,M,005.5,N\x7f\",010.2,K"),
          "...N\\u007f\\\",010.2...\"speedUnit\":\"N\"", 0},
         {"nmea --ini $DIR/cv.ini $DIR/in.nmea", "",
