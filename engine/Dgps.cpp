@@ -372,6 +372,17 @@ void recordOtherUsed(SatelliteId id) {
     if (i >= 0 && g.others[i].inView) g.others[i].used = 1;
 }
 
+// A GSA that leaves the constellation to the PRN range: receivers that number BeiDou from 201
+// (as their GB or BD GSV does) list it so in $GNGSA too; such a PRN is BeiDou when that
+// satellite is in the table, else it is taken by its range.
+SatelliteId identifyUsedSatellite(char constellation, int prn) {
+    if (constellation == kByRange && prn >= 201 && prn <= 263) {
+        SatelliteId beidou = identifySatellite(kBeidou, prn);
+        if (findOther(beidou) >= 0) return beidou;
+    }
+    return identifySatellite(constellation, prn);
+}
+
 // A GSA continues the fix of the GSA just before it when it comes from another talker or names
 // another system; a $GNGSA without system id always does, since a receiver sends one per
 // constellation. Any other sentence in between starts a new fix.
@@ -412,7 +423,7 @@ bool decodeGsa() {
         if (result == kFieldTooLong) return true;
         if (!g.fieldEmpty) {
             g.satelliteTick = g.parseTick;
-            SatelliteId id = identifySatellite(constellation, fieldInt());
+            SatelliteId id = identifyUsedSatellite(constellation, fieldInt());
             if (id.system != kSlotTable) {
                 if (id.system != 0) recordOtherUsed(id);
             } else if (g.usedCount < engine::kUsedSlotsCapacity) {

@@ -144,6 +144,10 @@ TEST_F(DgpsConstellation, GsaSentencesOfOneFixAddUp) {
           "GNGSA,A,3,70,,,,,,,,,,,,2.0,1.0,1.6"},
          "A3 v4 [4,9,7] 2 1 1.6",
          "R1 u0 v1, R6 u1 v1, E11 u0 v1, C8 u0 v1"},
+        // BeiDou numbered from 201 in a $GNGSA without system id, as its GSV numbered it.
+        {{"GNGSA,A,3,04,208,,,,,,,,,,,2.0,1.0,1.6"},
+         "A3 v4 [4] 2 1 1.6",
+         "R1 u0 v1, R6 u0 v1, E11 u0 v1, C8 u1 v1"},
         // Talker GP then BD: one fix. A BeiDou PRN not in view is not used.
         {{"GPGSA,A,3,09,,,,,,,,,,,,2.0,1.0,1.6", "BDGSA,A,3,08,09,,,,,,,,,,,2.0,1.0,1.6"},
          "A3 v4 [9] 2 1 1.6",
