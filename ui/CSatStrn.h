@@ -6,6 +6,7 @@
 
 #include <QPixmap>
 #include <QRect>
+#include <QStringList>
 #include <QWidget>
 
 #include "ui/SatelliteSnapshot.h"
@@ -25,6 +26,8 @@ public:
     void setLandscape(bool landscape);
     int rows() const { return visibleRows(landscape_); }
     QScrollBar* scrollBar() const { return scrollBar_; }
+    // The labels of the rows in view, top first (the first row follows the scroll bar).
+    QStringList rowLabels() const;
 
     static int visibleRows(bool landscape) { return landscape ? 11 : 7; }
     static bool scrollBarShown(int satellites, int rows) { return satellites >= rows; }
@@ -46,6 +49,7 @@ private:
     void updateScrollBar();
     void render();
     QSize labelSize() const;
+    int firstRow() const;
 
     ui::SatelliteSnapshot snapshot_;
     bool landscape_ = false;

@@ -38,6 +38,16 @@ TEST_F(ConfigDataPage, SwitchesAndNumberReachTheSettingsOnApply) {
     EXPECT_EQ(messages(), std::vector<std::string>{kWedgeWait});
 }
 
+TEST_F(ConfigDataPage, OtherConstellationsAreShownUntilTheBoxIsCleared) {
+    EXPECT_TRUE(ticked(page, "Show other constellations"));
+    click(page, "Show other constellations");
+    EXPECT_EQ(settings.ShowOtherSatellites, 1); // nothing before the sheet is confirmed
+    page.apply();
+    EXPECT_EQ(settings.ShowOtherSatellites, 0);
+    page.load();
+    EXPECT_FALSE(ticked(page, "Show other constellations"));
+}
+
 TEST_F(ConfigDataPage, NumberOfPointsRefusalsKeepTheLastTakenNumber) {
     const std::string range = data::numberRangeRefusal(1, 86400);
     const std::pair<const char*, std::string> cases[] = {{"", ui::kEnterInteger},
