@@ -78,7 +78,7 @@ int CSatStrn::referenceX(int clientWidth, const QRect& labelBox) {
     return barStart(labelBox) + kReferenceSnr * barWidth(clientWidth, labelBox) / kFullScaleSnr;
 }
 
-QSize CSatStrn::labelSize() const {
+QSize CSatStrn::labelSize() {
     const QFontMetrics metrics(ui::satelliteLabelFont());
     // Wide enough for the widest label ("w4", three-digit PRNs, a constellation's letter and two
     // digits) and its frame.

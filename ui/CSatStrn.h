@@ -37,6 +37,8 @@ public:
     static QRect barRect(int clientWidth, const QRect& labelBox, int snr);
     // The x of the reference line.
     static int referenceX(int clientWidth, const QRect& labelBox);
+    // The size of every row's label box in the label font.
+    static QSize labelSize();
 
     QSize sizeHint() const override { return {140, 140}; }
     QSize minimumSizeHint() const override { return {60, 60}; }
@@ -48,7 +50,6 @@ protected:
 private:
     void updateScrollBar();
     void render();
-    QSize labelSize() const;
     int firstRow() const;
 
     ui::SatelliteSnapshot snapshot_;
