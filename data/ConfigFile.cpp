@@ -332,6 +332,8 @@ constexpr KeyRule kKeyRules[] = {
     {"PointsAveraged",
      [](ReadContext& c, std::string_view v) { c.s.PointsAveraged = leadingIntegerOrZero(v); },
      false},
+    {"ShowOtherSatellites",
+     [](ReadContext& c, std::string_view v) { c.s.ShowOtherSatellites = yes(v); }, false},
     {"WaypointPath", applyWaypointPath, true},
     {"WaypointFilename", applyWaypointFilename, true},
 };
@@ -628,6 +630,8 @@ std::string renderSettings(const Settings& s) {
     appendFlagLine(out, "K_INTERNAL", s.K_INTERNAL);
     appendIntLine(out, "K_INTKEY", s.K_INTKEY);
     appendFlagLine(out, "EXPTWPT", s.EXPTWPT);
+    // Written before BTENBL, which stays the last line; a file without the key reads as Yes.
+    appendFlagLine(out, "ShowOtherSatellites", s.ShowOtherSatellites);
     out.append("BTENBL=").append(yesNo(s.BTENBL)); // the last line has no line end
     return out;
 }

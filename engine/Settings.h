@@ -73,6 +73,9 @@ struct Settings {
     int32_t K_INTKEY = 0;
     int32_t EXPTWPT = 0;
     int32_t BTENBL = 0;
+    // The GPS screen, the diagnostics and the details list show the satellites of GLONASS,
+    // Galileo, BeiDou, QZSS and NavIC beside those of GPS and SBAS.
+    int32_t ShowOtherSatellites = 1;
 };
 
 // The places of the device's folders on this system, each ending in '/' and NUL-terminated

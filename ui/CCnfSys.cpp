@@ -20,7 +20,8 @@ CCnfSys::CCnfSys(ui::ConfigContext& context, QWidget* parent)
       exchangeFile_(ui::configCheck(QStringLiteral("Data Exchange File"), this)),
       exportStores_(ui::configCheck(QStringLiteral("Export button saves to waypt file"), this)),
       memExchange_(ui::configCheck(QStringLiteral("Memory Exchange"), this)),
-      wedge_(ui::configCheck(QStringLiteral("Keyboard wedge  "), this)) {
+      wedge_(ui::configCheck(QStringLiteral("Keyboard wedge  "), this)),
+      otherSatellites_(ui::configCheck(QStringLiteral("Show other constellations"), this)) {
     auto* group = new QGroupBox(QStringLiteral("Mark Point Options"), this);
     group->setAccessibleName(group->title());
     auto* form = new QFormLayout(group);
@@ -32,9 +33,10 @@ CCnfSys::CCnfSys(ui::ConfigContext& context, QWidget* parent)
     form->addRow(wedge_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
+    layout->addWidget(otherSatellites_);
     layout->addStretch(1);
 
-    for (QCheckBox* box : {averaging_, exchangeFile_, exportStores_})
+    for (QCheckBox* box : {averaging_, exchangeFile_, exportStores_, otherSatellites_})
         connect(box, &QCheckBox::clicked, this, [this] { acceptEdit(); });
     connect(memExchange_, &QCheckBox::clicked, this, [this] {
         if (acceptEdit()) this->context().memExchangeToggled = true;
@@ -48,9 +50,11 @@ CCnfSys::CCnfSys(ui::ConfigContext& context, QWidget* parent)
 
 void CCnfSys::load() {
     const engine::Settings& s = settings();
-    const QSignalBlocker blockers[] = {QSignalBlocker(averaging_),    QSignalBlocker(points_),
-                                       QSignalBlocker(exchangeFile_), QSignalBlocker(exportStores_),
-                                       QSignalBlocker(memExchange_),  QSignalBlocker(wedge_)};
+    const QSignalBlocker blockers[] = {
+        QSignalBlocker(averaging_),      QSignalBlocker(points_),
+        QSignalBlocker(exchangeFile_),   QSignalBlocker(exportStores_),
+        QSignalBlocker(memExchange_),    QSignalBlocker(wedge_),
+        QSignalBlocker(otherSatellites_)};
     averaging_->setChecked(s.PointAveraging != 0);
     pointsAveraged_ = s.PointsAveraged;
     points_->setText(QString::number(pointsAveraged_));
@@ -58,6 +62,7 @@ void CCnfSys::load() {
     exportStores_->setChecked(s.EXPTWPT != 0);
     memExchange_->setChecked(s.MemExchange != 0);
     wedge_->setChecked(s.KWDG != 0);
+    otherSatellites_->setChecked(s.ShowOtherSatellites != 0);
 }
 
 void CCnfSys::pointsEdited() {
@@ -83,4 +88,5 @@ void CCnfSys::apply() {
     s.PointsAveraged = pointsAveraged_;
     s.KWDG = wedge_->isChecked() ? 1 : 0;
     s.EXPTWPT = exportStores_->isChecked() ? 1 : 0;
+    s.ShowOtherSatellites = otherSatellites_->isChecked() ? 1 : 0;
 }

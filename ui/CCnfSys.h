@@ -1,7 +1,7 @@
 #pragma once
 // The "Data" page of the configuration sheet: how a point is marked (averaging and the number of
 // fixes) and where it goes (the data exchange file, the waypoint file on export, the memory
-// exchange, the keyboard wedge).
+// exchange, the keyboard wedge), and whether the satellite screens show the other constellations.
 
 #include "ui/ConfigPage.h"
 
@@ -31,6 +31,7 @@ private:
     QCheckBox* exportStores_;
     QCheckBox* memExchange_;
     QCheckBox* wedge_;
+    QCheckBox* otherSatellites_;
     int pointsAveraged_ = 0; // the last number taken from the field
     bool checkingPoints_ = false;
 };

@@ -15,6 +15,7 @@
 #include "ui/CGPS.h"
 #include "ui/CNMEAWnd.h"
 #include "ui/CSatdetail.h"
+#include "ui/NmeaGrid.h"
 #include "ui/SatelliteSnapshot.h"
 #include "ui/ValueField.h"
 
@@ -45,7 +46,9 @@ CDiag::CDiag(engine::GpsEngine& engine, CGPS* gpsScreen, QWidget* parent)
     setWindowTitle(QStringLiteral("GPS Diagnostics"));
     setModal(true);
     filter_->setAccessibleName(QStringLiteral("Filter"));
-    filter_->addItems({"ALL", "GGA", "VTG", "GSV", "GSA", "RMC"});
+    filter_->addItem(QStringLiteral("ALL"));
+    for (const ui::NmeaFilterEntry& entry : ui::kNmeaFilters)
+        filter_->addItem(QString::fromLatin1(entry.name));
     filter_->setCurrentIndex(0);
     QPushButton* details = button(this, "Satellite Details");
 
@@ -139,8 +142,13 @@ void CDiag::refresh() {
         }
         if (!frozen_) feedRawLog();
         const engine::GpsState& state = engine_.state;
+        // In view: the GPS and SBAS count of GSV plus the other constellations' satellites when
+        // they are shown. Used: the count of GGA, which already covers every constellation the
+        // receiver solved with.
+        const int othersInView =
+            engine_.settings.ShowOtherSatellites != 0 ? ui::otherSatellitesInView(state) : 0;
         satellites = QStringLiteral("%1/%2")
-                         .arg(state.dop.satellitesInView)
+                         .arg(state.dop.satellitesInView + othersInView)
                          .arg(state.position.satellitesUsed);
         quality = QString::number(state.position.quality);
         fixMode = QString::number(state.dop.fixMode);
@@ -165,7 +173,7 @@ void CDiag::openSatelliteDetails() {
     ui::SatelliteSnapshot snapshot;
     {
         std::lock_guard<std::mutex> held(engine_.lock());
-        snapshot = ui::takeSatelliteSnapshot(engine_.state);
+        snapshot = ui::takeSatelliteSnapshot(engine_);
     }
     CSatdetail details(snapshot, this);
     details.exec();

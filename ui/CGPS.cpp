@@ -62,8 +62,8 @@ void CGPS::refresh() {
         std::unique_lock<std::mutex> held(engine_.lock(), std::try_to_lock);
         if (!held.owns_lock()) return;
         texts = ui::gpsScreenTexts(engine_);
-        satellites = ui::takeSatelliteSnapshot(engine_.state);
-        used = ui::takeSatelliteSnapshot(engine_.state, true);
+        satellites = ui::takeSatelliteSnapshot(engine_);
+        used = ui::takeSatelliteSnapshot(engine_, true);
     }
     position_->setValue(QString::fromStdU16String(texts.position));
     elevation_->setValue(QString::fromStdU16String(texts.elevation));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <cmath>
 #include <numbers>
@@ -40,6 +41,22 @@ QPointF CSatPic::labelCentre(const QRect& client, int azimuth, int elevation) {
     return {centre.x() + r * std::cos(a), centre.y() - r * std::sin(a)};
 }
 
+std::vector<CSatPic::SkyLabel> CSatPic::labels(const QRect& client,
+                                               const QFontMetrics& metrics) const {
+    std::vector<SkyLabel> result;
+    result.reserve(static_cast<std::size_t>(snapshot_.count));
+    for (const ui::SatelliteEntry& s : snapshot_) {
+        const QString text = QString::fromStdString(ui::satelliteLabel(s));
+        const QPointF centre = labelCentre(client, s.azimuth, s.elevation);
+        const QSizeF size(metrics.horizontalAdvance(text), metrics.height());
+        result.push_back({text,
+                          QRectF(centre.x() - size.width() / 2, centre.y() - size.height() / 2,
+                                 size.width(), size.height()),
+                          s.used});
+    }
+    return result;
+}
+
 void CSatPic::render() {
     ui::fitPicture(picture_, *this);
     QPainter painter(&picture_);
@@ -56,15 +73,9 @@ void CSatPic::render() {
     painter.drawEllipse(innerRect(client));
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setFont(ui::satelliteLabelFont());
-    const QFontMetrics metrics(painter.font());
-    for (const ui::SatelliteEntry& s : snapshot_) {
-        const QString label = QString::fromStdString(ui::satelliteLabel(s.slot, s.prn));
-        const QPointF centre = labelCentre(client, s.azimuth, s.elevation);
-        const QSizeF size(metrics.horizontalAdvance(label), metrics.height());
-        const QRectF box(centre.x() - size.width() / 2, centre.y() - size.height() / 2,
-                         size.width(), size.height());
-        if (s.used) painter.drawRect(box.adjusted(-2, -2, 2, 2));
-        painter.drawText(box, Qt::AlignCenter, label);
+    for (const SkyLabel& label : labels(client, QFontMetrics(painter.font()))) {
+        if (label.framed) painter.drawRect(label.box.adjusted(-2, -2, 2, 2));
+        painter.drawText(label.box, Qt::AlignCenter, label.text);
     }
 }
 

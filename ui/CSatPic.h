@@ -6,9 +6,13 @@
 #include <QPixmap>
 #include <QPointF>
 #include <QRectF>
+#include <QString>
 #include <QWidget>
+#include <vector>
 
 #include "ui/SatelliteSnapshot.h"
+
+class QFontMetrics;
 
 class CSatPic : public QWidget {
     Q_OBJECT
@@ -24,6 +28,15 @@ public:
     static QRectF innerRect(const QRect& client);
     // Where a satellite's label is centred.
     static QPointF labelCentre(const QRect& client, int azimuth, int elevation);
+
+    // A satellite's label as drawn: its text, the text's box and whether it is framed (used).
+    struct SkyLabel {
+        QString text;
+        QRectF box;
+        bool framed = false;
+    };
+    // The labels of the snapshot's satellites in a plot of this client rectangle and font.
+    std::vector<SkyLabel> labels(const QRect& client, const QFontMetrics& metrics) const;
 
     QSize sizeHint() const override { return {140, 140}; }
     QSize minimumSizeHint() const override { return {60, 60}; }

@@ -78,10 +78,27 @@ int CSatStrn::referenceX(int clientWidth, const QRect& labelBox) {
     return barStart(labelBox) + kReferenceSnr * barWidth(clientWidth, labelBox) / kFullScaleSnr;
 }
 
-QSize CSatStrn::labelSize() const {
+QSize CSatStrn::labelSize() {
     const QFontMetrics metrics(ui::satelliteLabelFont());
-    // Wide enough for the widest label ("w4", three-digit PRNs) and its frame.
-    return {metrics.horizontalAdvance(QStringLiteral("888")) + 4, metrics.height()};
+    // Wide enough for the widest label ("w4", three-digit PRNs, a constellation's letter and two
+    // digits) and its frame.
+    int widest = metrics.horizontalAdvance(QStringLiteral("888"));
+    for (char system : ui::kOtherSystems)
+        widest =
+            std::max(widest, metrics.horizontalAdvance(QLatin1Char(system) + QStringLiteral("88")));
+    return {widest + 4, metrics.height()};
+}
+
+int CSatStrn::firstRow() const {
+    return scrollBar_->isVisible() ? scrollBar_->value() : 0;
+}
+
+QStringList CSatStrn::rowLabels() const {
+    QStringList labels;
+    for (int row = firstRow(); row < firstRow() + rows() && row < snapshot_.count; ++row)
+        labels << QString::fromStdString(
+            ui::satelliteLabel(snapshot_.entries[static_cast<std::size_t>(row)]));
+    return labels;
 }
 
 void CSatStrn::render() {
@@ -92,14 +109,14 @@ void CSatStrn::render() {
     const int clientWidth = width() - (scrollBar_->isVisible() ? scrollBar_->width() : 0);
     const QSize label = labelSize();
     const QColor text = palette().color(QPalette::WindowText);
-    const int first = scrollBar_->isVisible() ? scrollBar_->value() : 0;
-    for (int row = 0; row < rows() && first + row < snapshot_.count; ++row) {
+    const int first = firstRow();
+    const QStringList labels = rowLabels();
+    for (int row = 0; row < labels.size(); ++row) {
         const ui::SatelliteEntry& s = snapshot_.entries[static_cast<std::size_t>(first + row)];
         const QRect box = labelBox(row, label);
         painter.setPen(text);
         if (s.used) painter.drawRect(box.adjusted(0, 0, -1, -1));
-        painter.drawText(box, Qt::AlignCenter,
-                         QString::fromStdString(ui::satelliteLabel(s.slot, s.prn)));
+        painter.drawText(box, Qt::AlignCenter, labels[row]);
         const QRect bar = barRect(clientWidth, box, s.snr);
         if (!bar.isEmpty()) painter.fillRect(bar, Qt::black);
     }

@@ -6,6 +6,7 @@
 
 #include <QPixmap>
 #include <QRect>
+#include <QStringList>
 #include <QWidget>
 
 #include "ui/SatelliteSnapshot.h"
@@ -25,6 +26,8 @@ public:
     void setLandscape(bool landscape);
     int rows() const { return visibleRows(landscape_); }
     QScrollBar* scrollBar() const { return scrollBar_; }
+    // The labels of the rows in view, top first (the first row follows the scroll bar).
+    QStringList rowLabels() const;
 
     static int visibleRows(bool landscape) { return landscape ? 11 : 7; }
     static bool scrollBarShown(int satellites, int rows) { return satellites >= rows; }
@@ -34,6 +37,8 @@ public:
     static QRect barRect(int clientWidth, const QRect& labelBox, int snr);
     // The x of the reference line.
     static int referenceX(int clientWidth, const QRect& labelBox);
+    // The size of every row's label box in the label font.
+    static QSize labelSize();
 
     QSize sizeHint() const override { return {140, 140}; }
     QSize minimumSizeHint() const override { return {60, 60}; }
@@ -45,7 +50,7 @@ protected:
 private:
     void updateScrollBar();
     void render();
-    QSize labelSize() const;
+    int firstRow() const;
 
     ui::SatelliteSnapshot snapshot_;
     bool landscape_ = false;

@@ -17,7 +17,7 @@ CSatdetail::CSatdetail(const ui::SatelliteSnapshot& snapshot, QWidget* parent)
     list_->headerItem()->setTextAlignment(4, Qt::AlignCenter);
     for (const ui::SatelliteEntry& s : snapshot) {
         auto* item = new QTreeWidgetItem(list_);
-        item->setText(0, QString::fromStdString(ui::satelliteLabel(s.slot, s.prn)));
+        item->setText(0, QString::fromStdString(ui::satelliteLabel(s)));
         item->setText(1, QString::number(s.azimuth));
         item->setText(2, QString::number(s.elevation));
         item->setText(3, QString::number(s.snr));

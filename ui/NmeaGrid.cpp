@@ -1,15 +1,14 @@
 #include "ui/NmeaGrid.h"
 
 #include <algorithm>
-#include <iterator>
+#include <string>
 
 namespace ui {
-namespace {
 
-constexpr const char* kFilterIdentifiers[] = {"$GPGGA", "$GPVTG", "$GPGSV", "$GPGSA", "$GPRMC"};
-constexpr int kFilterCount = static_cast<int>(std::size(kFilterIdentifiers));
-
-} // namespace
+// The filter compares exactly kIdentifierLength characters.
+static_assert(std::all_of(std::begin(kNmeaFilters), std::end(kNmeaFilters), [](NmeaFilterEntry e) {
+    return std::char_traits<char>::length(e.identifier) == NmeaGrid::kIdentifierLength;
+}));
 
 void NmeaGrid::clear() {
     for (auto& line : cells_)
@@ -40,7 +39,7 @@ void NmeaGrid::write(char16_t c) {
 }
 
 void NmeaGrid::setFilter(int index) {
-    filter_ = (index >= 1 && index <= kFilterCount) ? index : 0;
+    filter_ = (index >= 1 && index <= kNmeaFilterCount) ? index : 0;
     // Until the next '$' nothing is known about the sentence under way: it is not shown.
     state_ = FilterState::Dropping;
     collected_ = 0;
@@ -64,7 +63,7 @@ void NmeaGrid::receive(char16_t c) {
     case FilterState::Collecting:
         identifier_[static_cast<std::size_t>(collected_++)] = c;
         if (collected_ < kIdentifierLength) return;
-        const char* wanted = kFilterIdentifiers[filter_ - 1];
+        const char* wanted = kNmeaFilters[filter_ - 1].identifier;
         if (!std::equal(identifier_.begin(), identifier_.end(), wanted,
                         [](char16_t a, char b) { return a == static_cast<char16_t>(b); })) {
             state_ = FilterState::Dropping;

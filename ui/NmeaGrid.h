@@ -4,9 +4,23 @@
 // No Qt here.
 
 #include <array>
+#include <iterator>
 #include <string>
 
 namespace ui {
+
+// The sentences the filter can select: the name the diagnostics list shows and the six
+// characters a sentence starts with. Filter index i (from 1) selects entry i - 1.
+struct NmeaFilterEntry {
+    const char* name;
+    const char* identifier;
+};
+inline constexpr NmeaFilterEntry kNmeaFilters[] = {
+    {"GGA", "$GPGGA"},   {"VTG", "$GPVTG"},   {"GSV", "$GPGSV"},   {"GSA", "$GPGSA"},
+    {"RMC", "$GPRMC"},   {"GNGGA", "$GNGGA"}, {"GNVTG", "$GNVTG"}, {"GNGSV", "$GNGSV"},
+    {"GNGSA", "$GNGSA"}, {"GNRMC", "$GNRMC"}, {"GLGSV", "$GLGSV"}, {"GAGSV", "$GAGSV"},
+    {"GBGSV", "$GBGSV"}, {"BDGSV", "$BDGSV"}, {"GQGSV", "$GQGSV"}, {"GIGSV", "$GIGSV"}};
+inline constexpr int kNmeaFilterCount = static_cast<int>(std::size(kNmeaFilters));
 
 class NmeaGrid {
 public:
@@ -24,8 +38,9 @@ public:
     // Writes one character at the cursor (no filter).
     void write(char16_t c);
 
-    // 0 shows everything; 1 to 5 only "$GPGGA", "$GPVTG", "$GPGSV", "$GPGSA", "$GPRMC".
-    // Changing it drops an identifier being collected.
+    // 0 shows everything; 1 to kNmeaFilterCount only the sentences of that entry of
+    // kNmeaFilters ("$GPGGA", "$GPVTG", "$GPGSV", "$GPGSA", "$GPRMC", then the other talkers').
+    // Any other index shows everything. Changing it drops an identifier being collected.
     void setFilter(int index);
     int filter() const { return filter_; }
 

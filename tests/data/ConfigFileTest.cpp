@@ -71,6 +71,11 @@ TEST_F(ConfigTest, EachKeyReadsItsValueAndFallsBackWhenItCannot) {
         {"InsertEnabled=yes\nEXPTWPT=YES\nMaskEHE=yes\nDataExchange=Yup\nAudibleFixes=Yes \n",
          "InsertEnabled=No\nEXPTWPT=No\nMaskEHE=Yes\nDataExchange=Yes\nAudibleFixes=No"},
         {"K_RAW=Yes\nK_INTERNAL=Yes\n", "K_INTERNAL=No"},
+        // The other constellations are shown unless the file says otherwise; the line goes
+        // before BTENBL, which stays the last.
+        {"GPSRTS=No\n", "ShowOtherSatellites=Yes"},
+        {"ShowOtherSatellites=no\nBTENBL=Yes\n", "ShowOtherSatellites=No\nBTENBL=Yes"},
+        {"SHOWOTHERSATELLITES=Yes \n", "ShowOtherSatellites=No"},
         {"K_INTERNAL=Yes\nK_RAW=Yes\n", "K_INTERNAL=No"},
         // Numbers are leading values, written with their precision.
         {"Heading=ManualMag\nHeadingUserDecl=12.34\nMaxEHE=2.5 m\nMinSNR=abc\nMaxPDOP=1e99\n"

@@ -43,7 +43,8 @@ inline std::string defaultFile(const std::string& home) {
            "PointsAveraged=180\nMemExchange=No\nMarkKey=193\nKWDGKey=195\nMarkKeyF=233\n"
            "KWDGKeyF=235\nMaskEHE=No\nMaxEHE=0.000\nMaskElev=No\nMinElev=0.0\nMaskPDOP=No\n"
            "MaxPDOP=0.000\nMaskSNR=No\nMinSNR=0.0\nMaskDGPS=No\nMask3D=No\nKWDG=No\n"
-           "KEYWEDGE=0, \nK_RAW=No\nK_INTERNAL=No\nK_INTKEY=0\nEXPTWPT=No\nBTENBL=No";
+           "KEYWEDGE=0, "
+           "\nK_RAW=No\nK_INTERNAL=No\nK_INTKEY=0\nEXPTWPT=No\nShowOtherSatellites=Yes\nBTENBL=No";
 }
 
 // The value of KEY in a cv.ini text ("" when absent).

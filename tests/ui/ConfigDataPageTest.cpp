@@ -18,19 +18,21 @@ protected:
 
 TEST_F(ConfigDataPage, SwitchesAndNumberReachTheSettingsOnApply) {
     using S = engine::Settings;
-    const std::pair<const char*, int32_t S::*> boxes[] = {
-        {"Point Averaging", &S::PointAveraging},
-        {"Data Exchange File", &S::DataExchange},
-        {"Export button saves to waypt file", &S::EXPTWPT},
-        {"Memory Exchange", &S::MemExchange},
-        {"Keyboard wedge", &S::KWDG}};
-    for (const auto& [box, field] : boxes)
+    // Each box clicked once: the value it then gives (the other constellations start shown).
+    const std::tuple<const char*, int32_t S::*, int32_t> boxes[] = {
+        {"Point Averaging", &S::PointAveraging, 1},
+        {"Data Exchange File", &S::DataExchange, 1},
+        {"Export button saves to waypt file", &S::EXPTWPT, 1},
+        {"Memory Exchange", &S::MemExchange, 1},
+        {"Keyboard wedge", &S::KWDG, 1},
+        {"Show other constellations", &S::ShowOtherSatellites, 0}};
+    for (const auto& [box, field, value] : boxes)
         click(page, box);
     typeInto(page, "Num of Points", " 25 ");
     EXPECT_EQ(settings.PointAveraging, 0); // nothing before the sheet is confirmed
     page.apply();
-    for (const auto& [box, field] : boxes)
-        EXPECT_EQ(settings.*field, 1) << box;
+    for (const auto& [box, field, value] : boxes)
+        EXPECT_EQ(settings.*field, value) << box;
     EXPECT_EQ(settings.PointsAveraged, 25);
     EXPECT_TRUE(context.memExchangeToggled);
     // The wedge warned once, when it was ticked.

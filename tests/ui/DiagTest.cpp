@@ -78,7 +78,8 @@ TEST(DiagDialog, NamesEveryControlAndKeepsItsStateAcrossLayouts) {
     QStringList items;
     for (int i = 0; i < filter->count(); ++i)
         items << filter->itemText(i);
-    EXPECT_EQ(items.join(' '), "ALL GGA VTG GSV GSA RMC");
+    EXPECT_EQ(items.join(' '), "ALL GGA VTG GSV GSA RMC GNGGA GNVTG GNGSV GNGSA GNRMC GLGSV GAGSV "
+                               "GBGSV BDGSV GQGSV GIGSV");
     EXPECT_EQ(filter->currentIndex(), 0);
     filter->setCurrentIndex(3);
     diag.setFrozen(true);

@@ -53,6 +53,19 @@ TEST(NmeaGrid, FilterShowsOnlyTheSelectedSentenceFromItsDollarToTheNextDollar) {
     }
 }
 
+TEST(NmeaGrid, FilterTellsTheTalkersApart) {
+    const std::u16string stream = u"$GNGGA,1\r\n$GPGGA,2\r\n$GLGSV,3\r\n$BDGSV,4\r\n$GIGSV,5\r\n";
+    const std::pair<int, const char16_t*> cases[] = {
+        {1, u"$GPGGA,2"},  {6, u"$GNGGA,1"},  {11, u"$GLGSV,3"}, {12, u""},
+        {14, u"$BDGSV,4"}, {16, u"$GIGSV,5"}, {17, u"$GNGGA,1"}}; // 17: no filter, all shown
+    for (const auto& [filter, row0] : cases) {
+        ui::NmeaGrid grid;
+        grid.setFilter(filter);
+        receive(grid, stream);
+        EXPECT_EQ(grid.rowText(0), row0) << filter;
+    }
+}
+
 TEST(NmeaGrid, ChangingTheFilterDropsAPartlyCollectedIdentifier) {
     ui::NmeaGrid grid;
     grid.setFilter(3);

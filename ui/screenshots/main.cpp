@@ -187,7 +187,7 @@ int main(int argc, char** argv) {
         ui::SatelliteSnapshot snapshot;
         {
             std::lock_guard<std::mutex> held(frame.engine().lock());
-            snapshot = ui::takeSatelliteSnapshot(frame.engine().state);
+            snapshot = ui::takeSatelliteSnapshot(frame.engine());
         }
         CSatdetail details(snapshot, &frame);
         details.resize(size.width * 3 / 4, size.height * 3 / 4);
