@@ -1,5 +1,6 @@
 #include "engine/Dgps.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -883,17 +884,42 @@ void setSentenceObserver(SentenceObserver observer, void* context) {
     g_observerContext = context;
 }
 
-int putBytes(const uint8_t* bytes, size_t count) {
-    if (g.ringWrite < 0 || g.ringWrite >= kRingSize) g.ringWrite = 0;
-    for (size_t i = 0; i < count; ++i) {
-        int unread = (g.ringWrite - g.ringRead + kRingSize) % kRingSize;
-        if (unread >= kRingSize - 1) return kPutRingFull;
-        if (++g.rawLogIndex >= kRawLogSize) g.rawLogIndex = 0;
-        g.rawLog[g.rawLogIndex] = bytes[i];
-        g.ring[g.ringWrite] = bytes[i];
-        if (++g.ringWrite == kRingSize) g.ringWrite = 0;
+namespace {
+
+// Writes count bytes into a circular buffer of size bytes from position at, wrapping at its end;
+// the position after the last byte written.
+int copyAround(uint8_t* buffer, int size, int at, const uint8_t* bytes, size_t count) {
+    while (count > 0) {
+        const size_t piece = std::min(count, static_cast<size_t>(size - at));
+        std::memcpy(buffer + at, bytes, piece);
+        bytes += piece;
+        count -= piece;
+        at += static_cast<int>(piece);
+        if (at == size) at = 0;
     }
-    return kPutAllStored;
+    return at;
+}
+
+} // namespace
+
+int ringRoom() {
+    if (g.ringWrite < 0 || g.ringWrite >= kRingSize) g.ringWrite = 0;
+    // One place stays free, so that a full ring is told from an empty one.
+    const int unread = (g.ringWrite - g.ringRead + kRingSize) % kRingSize;
+    return kRingSize - 1 - unread;
+}
+
+int putBytes(const uint8_t* bytes, size_t count) {
+    // What does not fit is refused: the caller runs the framer and offers it again.
+    const size_t stored = std::min(count, static_cast<size_t>(ringRoom()));
+    if (stored > 0) {
+        // The raw log's index names the last byte written.
+        const int next = g.rawLogIndex + 1 >= kRawLogSize ? 0 : g.rawLogIndex + 1;
+        const int after = copyAround(g.rawLog, kRawLogSize, next, bytes, stored);
+        g.rawLogIndex = after == 0 ? kRawLogSize - 1 : after - 1;
+        g.ringWrite = copyAround(g.ring, kRingSize, g.ringWrite, bytes, stored);
+    }
+    return stored < count ? kPutRingFull : kPutAllStored;
 }
 
 int runFramer() {

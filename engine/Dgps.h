@@ -88,6 +88,8 @@ void setSentenceObserver(SentenceObserver observer, void* context);
 // Appends bytes to the raw log and the ring until all are stored (kPutAllStored) or the ring is
 // full (kPutRingFull; the byte that did not fit is neither logged nor stored).
 int putBytes(const uint8_t* bytes, size_t count);
+// How many bytes the ring takes before it is full.
+int ringRoom();
 
 // Drains the ring through the framer, decodes every completed sentence, then applies the
 // staleness rules. Returns the last byte taken from the ring (0 when the ring was empty).

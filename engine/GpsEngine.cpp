@@ -1,5 +1,7 @@
 #include "engine/GpsEngine.h"
 
+#include <algorithm>
+
 #include <cstring>
 #include <string_view>
 
@@ -152,10 +154,18 @@ void GpsEngine::receiveBytes(const uint8_t* bytes, size_t count) {
 }
 
 void GpsEngine::feedParser(const uint8_t* bytes, size_t count) {
-    for (size_t i = 0; i < count; ++i) {
-        // A full ring is drained through the framer before the byte is stored again.
-        while (dgps::putBytes(bytes + i, 1) == dgps::kPutRingFull)
+    // As many bytes as the ring takes at a time; a full ring is drained through the framer
+    // before the rest goes in.
+    size_t at = 0;
+    while (at < count) {
+        const size_t room = static_cast<size_t>(dgps::ringRoom());
+        if (room == 0) {
             dgps::runFramer();
+            continue;
+        }
+        const size_t piece = std::min(room, count - at);
+        dgps::putBytes(bytes + at, piece);
+        at += piece;
     }
     dgps::runFramer();
 }
