@@ -67,42 +67,20 @@ TEST(DgpsPrnNumbering, EachConstellationsConventions) {
         char system;
         int number;
     };
+    // By range (GP, GN, system id 1): GPS and SBAS stay PRNs for the 42-slot table; BeiDou's 200
+    // numbering only where BeiDou is named.
+    const char X = dgps::kByRange; // no constellation named: by the range
+    // clang-format off
     const Case cases[] = {
-        // By range (GP, GN, system id 1): GPS and SBAS stay PRNs for the 42-slot table.
-        {dgps::kByRange, 1, 'G', 1},
-        {dgps::kByRange, 32, 'G', 32},
-        {dgps::kByRange, 48, 'G', 48},
-        {dgps::kByRange, 135, 'G', 135},
-        {dgps::kByRange, 65, 'R', 1},
-        {dgps::kByRange, 96, 'R', 32},
-        {dgps::kByRange, 193, 'J', 1},
-        {dgps::kByRange, 202, 'J', 10},
-        {dgps::kByRange, 301, 'E', 1},
-        {dgps::kByRange, 336, 'E', 36},
-        {dgps::kByRange, 401, 'C', 1},
-        {dgps::kByRange, 463, 'C', 63},
-        {dgps::kByRange, 0, 0, 0},
-        {dgps::kByRange, 97, 0, 0},
-        {dgps::kByRange, 208, 0, 0}, // BeiDou's 200 numbering only where BeiDou is named
-        {dgps::kByRange, 464, 0, 0},
-        {'R', 65, 'R', 1},
-        {'R', 88, 'R', 24},
-        {'R', 7, 0, 0},
-        {'E', 1, 'E', 1},
-        {'E', 36, 'E', 36},
-        {'E', 312, 'E', 12},
-        {'E', 37, 0, 0},
-        {'C', 1, 'C', 1},
-        {'C', 63, 'C', 63},
-        {'C', 208, 'C', 8},
-        {'C', 423, 'C', 23},
-        {'C', 64, 0, 0},
-        {'J', 1, 'J', 1},
-        {'J', 195, 'J', 3},
-        {'J', 11, 0, 0},
-        {'I', 14, 'I', 14},
-        {'I', 15, 0, 0},
+        {X, 1, 'G', 1}, {X, 32, 'G', 32}, {X, 48, 'G', 48}, {X, 135, 'G', 135}, {X, 65, 'R', 1},
+        {X, 96, 'R', 32}, {X, 193, 'J', 1}, {X, 202, 'J', 10}, {X, 301, 'E', 1}, {X, 336, 'E', 36},
+        {X, 401, 'C', 1}, {X, 463, 'C', 63}, {X, 0, 0, 0}, {X, 97, 0, 0}, {X, 208, 0, 0},
+        {X, 464, 0, 0}, {'R', 65, 'R', 1}, {'R', 88, 'R', 24}, {'R', 7, 0, 0}, {'E', 1, 'E', 1},
+        {'E', 36, 'E', 36}, {'E', 312, 'E', 12}, {'E', 37, 0, 0}, {'C', 1, 'C', 1},
+        {'C', 63, 'C', 63}, {'C', 208, 'C', 8}, {'C', 423, 'C', 23}, {'C', 64, 0, 0},
+        {'J', 1, 'J', 1}, {'J', 195, 'J', 3}, {'J', 11, 0, 0}, {'I', 14, 'I', 14}, {'I', 15, 0, 0},
     };
+    // clang-format on
     for (const Case& c : cases) {
         dgps::SatelliteId id = dgps::identifySatellite(c.constellation, c.prn);
         EXPECT_EQ(std::string(1, id.system) + std::to_string(id.number),
