@@ -98,13 +98,23 @@ bool altitudeInMetres(int32_t units) {
     return units == Metric || units == Meters;
 }
 
-LocalPosition toLocalDatum(const DatumTable& table, const char* datumCode, double lat, double lon,
-                           double alt) {
+namespace {
+
+// The datum table's index for a code; an unknown code (or none) gives 0, which every shift
+// refuses, so the values stay as they are.
+int shiftIndex(const DatumTable& table, const char* datumCode) {
     int index = 0;
     if (table.findDatum(datumCode != nullptr ? datumCode : "", index) != 0) index = 0;
+    return index;
+}
+
+} // namespace
+
+LocalPosition toLocalDatum(const DatumTable& table, const char* datumCode, double lat, double lon,
+                           double alt) {
+    const int index = shiftIndex(table, datumCode);
     if (index != kWgs84Index) {
         double localLat = 0, localLon = 0, localAlt = 0;
-        // An unknown code gives index 0, which the shift refuses: the values stay WGS84.
         if (table.shiftFromWgs84(lat / kShiftDegreesPerRadian, lon / kShiftDegreesPerRadian, alt,
                                  index, localLat, localLon, localAlt) == 0)
             return {localLat * kShiftDegreesPerRadian, localLon * kShiftDegreesPerRadian, localAlt};
@@ -114,8 +124,7 @@ LocalPosition toLocalDatum(const DatumTable& table, const char* datumCode, doubl
 
 LocalPosition fromLocalDatum(const DatumTable& table, const char* datumCode, double lat, double lon,
                              double alt) {
-    int index = 0;
-    if (table.findDatum(datumCode != nullptr ? datumCode : "", index) != 0) index = 0;
+    const int index = shiftIndex(table, datumCode);
     if (index != kWgs84Index) {
         double lat84 = 0, lon84 = 0, alt84 = 0;
         if (table.shiftToWgs84(index, lat / kShiftDegreesPerRadian, lon / kShiftDegreesPerRadian,
