@@ -56,22 +56,4 @@ TEST_F(KeyboardPage, ButtonsShowTheSequenceAndOkHandsItOver) {
     EXPECT_EQ(t.engine.settings.K_RAW, 0);
 }
 
-TEST_F(KeyboardPage, FullSequenceAndProtectedFileShowTheStoredState) {
-    list("Available Data Items")->setCurrentRow(4);
-    for (int i = 0; i < 36; ++i)
-        button("->")->click();
-    EXPECT_EQ(selected().size(), 35);
-    EXPECT_EQ(itemsLeft(), "Items Left:0");
-
-    t.engine.settings.Protected = 1;
-    t.engine.settingsChanged = 0;
-    page.load();
-    named<QCheckBox>(page, "Raw Data")->click();
-    button("->")->click();
-    EXPECT_FALSE(named<QCheckBox>(page, "Raw Data")->isChecked());
-    EXPECT_TRUE(selected().isEmpty());
-    EXPECT_EQ(t.prompter.messages().size(), 2u);
-    EXPECT_EQ(t.engine.settingsChanged, 0);
-}
-
 } // namespace

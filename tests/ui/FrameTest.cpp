@@ -413,7 +413,7 @@ std::set<std::string> lines(const std::string& text) {
     return out;
 }
 
-TEST_F(FrameTest, ConfigurationWritesOnlyWhatOkConfirmsAndAProtectedFileNothing) {
+TEST_F(FrameTest, ConfigurationWritesOnlyWhatOkConfirms) {
     start();
     ASSERT_TRUE(data::writeSettings(frame->engine()));
     const std::string before = testsupport::readFile(dir.file("cv.ini"));
@@ -446,22 +446,6 @@ TEST_F(FrameTest, ConfigurationWritesOnlyWhatOkConfirmsAndAProtectedFileNothing)
     EXPECT_EQ(changed, (std::set<std::string>{"Units=Meters"}));
     EXPECT_EQ(hotKeys.count(ui::kMarkHotKey), 1u);
     EXPECT_EQ(frame->engine().settingsChanged, 0);
-
-    // A protected file: the title says so, the edit is refused, nothing is written.
-    frame->engine().settings.Protected = 1;
-    const std::string written = testsupport::readFile(dir.file("cv.ini"));
-    prompter.clear();
-    configure(*frame, action("&Config"), [&](CMyProp& sheet) {
-        EXPECT_EQ(sheet.windowTitle(), "Configuration - Settings are read only");
-        auto* units = named<QComboBox>(sheet, "Units");
-        units->setCurrentIndex(1);
-        emit units->activated(1);
-        EXPECT_EQ(units->currentIndex(), 4) << "the stored value is shown again";
-        sheet.accept();
-    });
-    EXPECT_EQ(prompter.messages(), std::vector<std::string>{ui::kParameterFileProtected});
-    EXPECT_EQ(frame->engine().settings.Units, 4);
-    EXPECT_EQ(testsupport::readFile(dir.file("cv.ini")), written);
 }
 
 } // namespace

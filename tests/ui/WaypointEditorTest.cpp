@@ -59,38 +59,22 @@ TEST_F(WaypointEditors, OpenShowsTheRecordWithItsHemispheresAndUnits) {
         double lat, lon;
         Fields expected;
     };
+    // clang-format off
     const Case cases[] = {
-        {geodesy::FormatDD,
-         -12.5,
-         0,
-         {{"Latitude", "12.5000000000000000"},
-          {"Latitude hemisphere", "S"},
-          {"Longitude", "0.0000000000000000"},
-          {"Longitude hemisphere", "W"}}},
-        {geodesy::FormatDM,
-         0,
-         8.25,
-         {{"Latitude degrees", "0"},
-          {"Latitude hemisphere", "N"},
-          {"Longitude degrees", "8"},
-          {"Longitude minutes", "15.0000000000000000"},
-          {"Longitude hemisphere", "E"}}},
-        {geodesy::FormatDMS,
-         47.51,
-         -0.25,
-         {{"Latitude degrees", "47"},
-          {"Latitude minutes", "30"},
-          {"Longitude minutes", "15"},
-          {"Longitude seconds", "0.0000000000000000"},
-          {"Longitude hemisphere", "W"}}},
-        {geodesy::FormatUTM,
-         0,
-         3,
-         {{"Zone", "31"},
-          {"Latitude band", "N"},
-          {"Northing", "0.0000000000000000"},
+        {geodesy::FormatDD, -12.5, 0,
+         {{"Latitude", "12.5000000000000000"}, {"Latitude hemisphere", "S"},
+          {"Longitude", "0.0000000000000000"}, {"Longitude hemisphere", "W"}}},
+        {geodesy::FormatDM, 0, 8.25,
+         {{"Latitude degrees", "0"}, {"Latitude hemisphere", "N"}, {"Longitude degrees", "8"},
+          {"Longitude minutes", "15.0000000000000000"}, {"Longitude hemisphere", "E"}}},
+        {geodesy::FormatDMS, 47.51, -0.25,
+         {{"Latitude degrees", "47"}, {"Latitude minutes", "30"}, {"Longitude minutes", "15"},
+          {"Longitude seconds", "0.0000000000000000"}, {"Longitude hemisphere", "W"}}},
+        {geodesy::FormatUTM, 0, 3,
+         {{"Zone", "31"}, {"Latitude band", "N"}, {"Northing", "0.0000000000000000"},
           {"Easting", "500000.0000000000000000"}}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         auto e = editor(c.format);
         e->startEdit(record(c.lat, c.lon, 100));
@@ -116,38 +100,22 @@ TEST_F(WaypointEditors, OkReadsEveryFormatBackWithItsHemispheres) {
         Fields typed;
         double lat, lon;
     };
+    // clang-format off
     const Case cases[] = {
         {geodesy::FormatDD,
-         {{"Latitude", "12.5"},
-          {"Latitude hemisphere", "S"},
-          {"Longitude", "100.25"},
-          {"Longitude hemisphere", "W"}},
-         -12.5,
-         -100.25},
+         {{"Latitude", "12.5"}, {"Latitude hemisphere", "S"}, {"Longitude", "100.25"},
+          {"Longitude hemisphere", "W"}}, -12.5, -100.25},
         {geodesy::FormatDM,
-         {{"Latitude degrees", "12"},
-          {"Latitude minutes", "30"},
-          {"Longitude degrees", "8"},
-          {"Longitude minutes", "15"},
-          {"Longitude hemisphere", "E"}},
-         12.5,
-         8.25},
+         {{"Latitude degrees", "12"}, {"Latitude minutes", "30"}, {"Longitude degrees", "8"},
+          {"Longitude minutes", "15"}, {"Longitude hemisphere", "E"}}, 12.5, 8.25},
         {geodesy::FormatDMS,
-         {{"Latitude degrees", "12"},
-          {"Latitude minutes", "30"},
-          {"Latitude seconds", "36"},
-          {"Latitude hemisphere", "S"},
-          {"Longitude degrees", "0"},
-          {"Longitude minutes", "0"},
-          {"Longitude seconds", "36"},
-          {"Longitude hemisphere", "W"}},
-         -12.51,
-         -0.01},
+         {{"Latitude degrees", "12"}, {"Latitude minutes", "30"}, {"Latitude seconds", "36"},
+          {"Latitude hemisphere", "S"}, {"Longitude degrees", "0"}, {"Longitude minutes", "0"},
+          {"Longitude seconds", "36"}, {"Longitude hemisphere", "W"}}, -12.51, -0.01},
         {geodesy::FormatUTM,
-         {{"Zone", "31"}, {"Latitude band", "N"}, {"Northing", "0"}, {"Easting", "500000"}},
-         0,
-         3},
+         {{"Zone", "31"}, {"Latitude band", "N"}, {"Northing", "0"}, {"Easting", "500000"}}, 0, 3},
     };
+    // clang-format on
     for (const Case& c : cases) {
         auto e = editor(c.format);
         e->startNew(0, 1);
